@@ -1,0 +1,51 @@
+// ConsoleView: the command line's log view.
+#include "cli/console_view.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace quillet::cli {
+namespace {
+
+int32_t SaturatingAdd(int32_t a, std::size_t b) {
+  const auto room = static_cast<std::size_t>(std::numeric_limits<int32_t>::max() - a);
+  return b >= room ? std::numeric_limits<int32_t>::max() : a + static_cast<int32_t>(b);
+}
+
+}  // namespace
+
+void ConsoleView::ReplaceSel(std::string_view text) {
+  length_ = SaturatingAdd(length_, text.size());
+  lines_ =
+      SaturatingAdd(lines_, static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')));
+
+  std::string bytes;
+  if (options_.encoding == OutputEncoding::kCodePage) {
+    bytes.assign(text);
+  } else {
+    bytes = codePage_.ToUtf8(text);
+    // CR LF -> LF for a POSIX terminal or file.
+    std::string lf;
+    lf.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+      if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
+      lf.push_back(bytes[i]);
+    }
+    bytes.swap(lf);
+  }
+
+  const bool red = options_.color && format_.crTextColor == CharFormat::kRed;
+  if (red) {
+    // Colour the text, not the line break, so a pager's line stays clean.
+    std::size_t body = bytes.size();
+    while (body > 0 && (bytes[body - 1] == '\n' || bytes[body - 1] == '\r')) --body;
+    bytes = "\x1b[31m" + bytes.substr(0, body) + "\x1b[0m" + bytes.substr(body);
+  }
+  if (std::fwrite(bytes.data(), 1, bytes.size(), out_) != bytes.size()) ok_ = false;
+}
+
+void ConsoleView::RedrawNow() {
+  if (std::fflush(out_) != 0) ok_ = false;
+}
+
+}  // namespace quillet::cli

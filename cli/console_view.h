@@ -1,0 +1,63 @@
+// A log view that writes each inserted line to a stream, for the command line.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "report/log_line.h"
+#include "text/codepage.h"
+
+namespace quillet::cli {
+
+enum class OutputEncoding { kUtf8, kCodePage };
+
+struct ConsoleOptions {
+  OutputEncoding encoding = OutputEncoding::kUtf8;
+  bool color = false;
+};
+
+// Keeps only the counts the report asks for (text length, line count); the text itself goes
+// straight to the stream. UTF-8 output ends lines with LF; code-page output keeps the exact
+// bytes the view receives, CR LF included.
+class ConsoleView : public LogView {
+ public:
+  ConsoleView(std::FILE* out, const CodePage& codePage, ConsoleOptions options)
+      : out_(out), codePage_(codePage), options_(options) {}
+
+  int32_t GetTextLength() override { return length_; }
+  void ExSetSel(int32_t, int32_t) override {}
+  void SetSelectionCharFormat(const CharFormat& format) override { format_ = format; }
+  void ReplaceSel(std::string_view text) override;
+  int32_t GetLineCount() override { return lines_; }
+  void LineScroll(int32_t, int32_t) override {}
+  void RedrawNow() override;
+  void SetRedraw(bool) override {}
+
+  // False once a write to the stream failed.
+  bool ok() const { return ok_; }
+
+ private:
+  std::FILE* out_;
+  CodePage codePage_;
+  ConsoleOptions options_;
+  CharFormat format_;
+  int32_t length_ = 0;
+  int32_t lines_ = 1;  // an empty rich edit control has one line
+  bool ok_ = true;
+};
+
+// A report owner for the command line: the view, the error counter and a fixed window-text
+// colour (black), as a default Windows colour scheme has it.
+class ConsoleOwner : public LogOwner {
+ public:
+  explicit ConsoleOwner(LogView& view) : view_(view) {}
+  LogView& Log() override { return view_; }
+  int32_t& ErrorCount() override { return errorCount_; }
+  uint32_t WindowTextColor() override { return 0x00000000; }
+
+ private:
+  LogView& view_;
+  int32_t errorCount_ = 0;
+};
+
+}  // namespace quillet::cli
