@@ -15,6 +15,7 @@
 #include "cli/console_view.h"
 #include "cli/labels_command.h"
 #include "cli/options.h"
+#include "cli/scan_command.h"
 
 namespace {
 
@@ -24,11 +25,12 @@ constexpr const char* kUsage =
     "Finds access-key faults in the menus and dialogs of Windows programs.\n"
     "\n"
     "Commands:\n"
+    "  scan PATH...      check every menu and dialog of Windows modules (EXE, DLL, ...)\n"
     "  labels [FILE|-]   check a list of labels, one per line (a blank line starts a\n"
     "                    new menu level or dialog)\n"
     "\n"
     "Options:\n"
-    "  -h, --help        show this help (or a command's: quillet labels --help)\n"
+    "  -h, --help        show this help (or a command's: quillet scan --help)\n"
     "  --version         show the version\n"
     "\n"
     "Exit status: 0 no error line was written, 1 at least one error line, 2 usage or\n"
@@ -57,6 +59,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (command == "labels") return quillet::cli::RunLabels(args);
+  if (command == "scan") return quillet::cli::RunScan(args);
   std::fprintf(stderr, "quillet: unknown command '%.*s' (see quillet --help)\n",
                static_cast<int>(command.size()), command.data());
   return quillet::cli::kExitUsage;

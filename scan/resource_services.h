@@ -14,13 +14,13 @@ inline constexpr uint16_t kRtMenu = 4;
 inline constexpr uint16_t kRtDialog = 5;
 
 // A resource name as the enumeration delivers it: an identifier, or a string in the report's
-// code page. `key` is the implementation's own exact form of the name, so that a name the code
+// code page. `slot` is the implementation's own handle on the name, so that a name the code
 // page cannot spell is still found again.
 struct ResourceId {
   bool isString = false;
   uint16_t id = 0;
   std::string text;
-  std::u16string key;
+  std::size_t slot = 0;
 };
 
 // A loaded module (LoadLibraryA .. FreeLibrary): freed when destroyed.

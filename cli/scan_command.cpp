@@ -1,0 +1,184 @@
+// quillet scan: every menu and dialog of each module, reported as the desktop tool shows it.
+#include "cli/scan_command.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+
+#include "cli/console_view.h"
+#include "cli/options.h"
+#include "scan/pe_services.h"
+#include "scan/scanner.h"
+
+namespace quillet::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kScanUsage =
+    "Usage: quillet scan [OPTIONS] PATH...\n"
+    "\n"
+    "Reads each Windows module (EXE, DLL, MUI, OCX, CPL...; 32- or 64-bit) without running\n"
+    "it, checks the access keys of every menu and dialog, and prints the report: per file a\n"
+    "separator, the file, each menu and dialog with its findings, and the error count.\n"
+    "Files are reported in the order given. A file that is not a module, or a folder given\n"
+    "without --recursive, gets the load-failure line. Why something failed is told on\n"
+    "standard error.\n"
+    "\n"
+    "Options:\n"
+    "  -r, --recursive   scan the modules below each folder given (sorted by path);\n"
+    "                    a module is a file starting with \"MZ\"\n"
+    "  --lang LANGID     language to prefer when a resource has several (default 0x0411;\n"
+    "                    the neutral language comes first, then this one, its neutral\n"
+    "                    sublanguage, 0x0409 and the first stored), e.g. --lang 0x0409\n"
+    "  -q, --quiet       do not explain failures on standard error\n";
+
+constexpr const char* kScanUsageTail =
+    "  -h, --help        show this help\n"
+    "\n"
+    "Exit status: 0 no error line was written, 1 at least one (a finding or a failure),\n"
+    "2 usage error.\n";
+
+std::optional<uint16_t> ParseLangId(std::string_view text) {
+  if (text.empty()) return std::nullopt;
+  const std::string s(text);
+  std::size_t used = 0;
+  unsigned long value = 0;
+  try {
+    value = std::stoul(s, &used, 0);
+  } catch (...) {
+    return std::nullopt;
+  }
+  if (used != s.size() || value > 0xFFFF) return std::nullopt;
+  return static_cast<uint16_t>(value);
+}
+
+bool LooksLikeModule(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  char magic[2] = {};
+  return in.read(magic, 2) && magic[0] == 'M' && magic[1] == 'Z';
+}
+
+// The path as the report shows it: code-page bytes. A name the code page cannot spell keeps
+// '?' in place of what it lacks.
+std::string ReportPath(const std::string& path, const CodePage& codePage) {
+#ifdef _WIN32
+  (void)codePage;
+  return path;  // already in the ANSI code page
+#else
+  if (auto converted = codePage.FromUtf8(path)) return *converted;
+  std::string out = path;
+  for (char& c : out) {
+    if (static_cast<unsigned char>(c) >= 0x80) c = '?';
+  }
+  return out;
+#endif
+}
+
+}  // namespace
+
+std::vector<std::string> ExpandPaths(const std::vector<std::string>& paths, bool recursive,
+                                     std::string& error) {
+  std::vector<std::string> files;
+  for (const std::string& path : paths) {
+    std::error_code ec;
+    if (!recursive || !fs::is_directory(path, ec)) {
+      files.push_back(path);
+      continue;
+    }
+    std::vector<std::string> found;
+    fs::recursive_directory_iterator it(path, fs::directory_options::skip_permission_denied, ec);
+    for (; !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+      std::error_code typeError;
+      if (it->is_regular_file(typeError) && LooksLikeModule(it->path())) {
+        found.push_back(it->path().string());
+      }
+    }
+    if (ec) {
+      error = path + ": " + ec.message();
+      return {};
+    }
+    std::sort(found.begin(), found.end());
+    files.insert(files.end(), found.begin(), found.end());
+  }
+  return files;
+}
+
+int RunScan(const std::vector<std::string_view>& args) {
+  OutputOptions output;
+  bool recursive = false;
+  bool quiet = false;
+  uint16_t language = 0x0411;
+  std::vector<std::string> paths;
+  bool onlyOperands = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string_view arg = args[i];
+    std::string error;
+    if (onlyOperands || arg == "-" || arg.empty() || arg[0] != '-') {
+      paths.emplace_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      onlyOperands = true;
+    } else if (arg == "-h" || arg == "--help") {
+      std::fputs(kScanUsage, stdout);
+      std::fputs(kOutputOptionsHelp, stdout);
+      std::fputs(kScanUsageTail, stdout);
+      return kExitClean;
+    } else if (arg == "-r" || arg == "--recursive") {
+      recursive = true;
+    } else if (arg == "-q" || arg == "--quiet") {
+      quiet = true;
+    } else if (arg == "--lang" || arg.starts_with("--lang=")) {
+      std::string_view value;
+      if (arg == "--lang") {
+        if (i + 1 >= args.size()) return UsageError("--lang needs a value");
+        value = args[++i];
+      } else {
+        value = arg.substr(7);
+      }
+      auto lang = ParseLangId(value);
+      if (!lang) {
+        return UsageError("--lang takes a LANGID from 0 to 0xFFFF, e.g. 0x0409, not '" +
+                          std::string(value) + "'");
+      }
+      language = *lang;
+    } else if (ParseOutputOption(args, i, output, error)) {
+      if (!error.empty()) return UsageError(error);
+    } else {
+      return UsageError("scan: unknown option '" + std::string(arg) +
+                        "' (see quillet scan --help)");
+    }
+  }
+  if (paths.empty()) return UsageError("scan: no PATH given (see quillet scan --help)");
+
+  std::string error;
+  const std::vector<std::string> files = ExpandPaths(paths, recursive, error);
+  if (!error.empty()) return UsageError(error);
+
+  const CodePage codePage;
+  auto services = MakePeResourceServices(codePage, language);
+  ConsoleView view(stdout, codePage, ResolveConsole(output, stdout));
+  Scanner scanner(view, *services, codePage);
+  std::string current;
+  if (!quiet) {
+    scanner.SetFailureListener([&](const std::string& what) {
+      std::fprintf(stderr, "quillet: %s: %s\n", current.c_str(), what.c_str());
+    });
+  }
+  uint64_t errorLines = 0;
+  for (const std::string& file : files) {
+    current = file;
+    scanner.ScanFile(ReportPath(file, codePage), file);
+    errorLines += static_cast<uint32_t>(scanner.ErrorCount());
+  }
+  if (std::fflush(stdout) != 0 || !view.ok()) {
+    std::fputs("quillet: error writing the report to standard output\n", stderr);
+    return kExitUsage;
+  }
+  return errorLines > 0 ? kExitFindings : kExitClean;
+}
+
+}  // namespace quillet::cli
