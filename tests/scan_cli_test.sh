@@ -76,7 +76,8 @@ File : missing.exe
 ファイルの読み込みに失敗しました。
 TXT
 same several want got
-grep -q 'missing.exe: no such file' err && grep -q 'folder: is a folder' err && pass ||
+grep -q 'missing.exe: cannot load as a module: no such file' err &&
+  grep -q 'folder: cannot load as a module: is a folder' err && pass ||
   fail "several: stderr explains"
 "$q" scan --quiet missing.exe >/dev/null 2>err
 [ ! -s err ] && pass || fail "--quiet"

@@ -1,0 +1,279 @@
+// The scan over real module bytes: modules built by the PE writer, read by the PE services,
+// reported through the scanner. Lines are compared as UTF-8.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+
+#include "pe/pe_writer.h"
+#include "recording_view.h"
+#include "scan/pe_services.h"
+#include "scan/scanner.h"
+
+namespace quillet {
+namespace {
+
+namespace w = pe::writer;
+using pe::DialogTemplate;
+using pe::NameOrOrdinal;
+using pe::ResourceName;
+
+constexpr uint32_t kStyle = 0x80C80000;  // WS_POPUP | WS_CAPTION | WS_SYSMENU
+
+std::vector<uint8_t> Dialog(std::u16string caption, std::vector<pe::DialogItem> items,
+                            bool extended = false, uint32_t style = kStyle) {
+  DialogTemplate d;
+  d.extended = extended;
+  d.style = style;
+  d.caption = std::move(caption);
+  d.items = std::move(items);
+  return w::DialogBytes(d);
+}
+
+w::Resource Menu(ResourceName name, std::vector<uint8_t> data, uint16_t lang = 0x0411) {
+  return {ResourceName::Id(pe::kRtMenu), std::move(name), lang, std::move(data)};
+}
+w::Resource Dlg(ResourceName name, std::vector<uint8_t> data, uint16_t lang = 0x0411) {
+  return {ResourceName::Id(pe::kRtDialog), std::move(name), lang, std::move(data)};
+}
+
+// Writes modules to a fresh folder and scans them.
+class PeScan : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = std::filesystem::temp_directory_path() /
+           ("quillet_pe_scan_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+            "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::create_directories(dir_);
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+
+  std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) {
+    const std::string path = (dir_ / name).string();
+    EXPECT_TRUE(w::WriteFile(path, bytes));
+    return path;
+  }
+
+  // The report of `path` as UTF-8 lines, error lines marked with "R ".
+  std::vector<std::string> Scan(const std::vector<std::string>& paths, uint16_t lang = 0x0411) {
+    const CodePage cp;
+    testing::RecordingView view;
+    auto services = MakePeResourceServices(cp, lang);
+    Scanner scanner(view, *services, cp);
+    for (const std::string& p : paths) scanner.ScanFile(p);
+    EXPECT_TRUE(view.redraw);
+    std::vector<std::string> out;
+    const auto lines = view.Lines();
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      const bool red = view.formats[i].crTextColor == CharFormat::kRed;
+      out.push_back((red ? "R " : "") + cp.ToUtf8(lines[i]));
+    }
+    return out;
+  }
+
+  std::filesystem::path dir_;
+};
+
+const std::string kSep(58, '-');
+
+// The worked example, as a 32-bit and as a 64-bit module, classic and extended templates.
+TEST_F(PeScan, WorkedExampleInEveryFormat) {
+  for (bool pe32Plus : {false, true}) {
+    for (bool extended : {false, true}) {
+      SCOPED_TRACE(std::to_string(pe32Plus) + std::to_string(extended));
+      const std::vector<w::MenuNode> menu = {
+          w::Popup(u"ファイル(&F)",
+                   {w::Item(u"開く(&O)..."), w::Separator(), w::Item(u"終了(&O)")}),
+          w::Popup(u"表示(V)", {w::Item(u"ツールバー(&T)"), w::Item(u"ステータス バー(&S)")}),
+      };
+      const auto image = w::BuildImage(
+          {Menu(ResourceName::Id(128), extended ? w::ExtendedMenu(menu) : w::ClassicMenu(menu)),
+           Dlg(ResourceName::String(u"CUSTOMDLG"),
+               Dialog(u"Custom", {w::Control(u"NoSuchClass", u"")}, extended)),
+           Dlg(ResourceName::Id(100),
+               Dialog(u"設定",
+                      {w::Control(0x82, u"名前(&N):"), w::Control(0x81, u""),
+                       w::Control(0x80, u"参照(&N)..."), w::Control(0x80, u"OK"),
+                       w::Control(0x80, u"キャンセル")},
+                      extended))},
+          w::ImageOptions{.pe32Plus = pe32Plus});
+      const std::string path = Write("sample.exe", image.bytes);
+      const std::vector<std::string> want = {
+          kSep,
+          "File : " + path,
+          "MenuID : 128",
+          "R   アクセスキーの重複 : 終了(&O), 開く(&O)...",
+          "R   &の付け忘れ : 表示(V)",
+          "DialogName : CUSTOMDLG",
+          "R ダイアログの読み込みに失敗しました。",
+          "DialogID : 100",
+          "Title : 設定",
+          "R   アクセスキーの重複 : 参照(&N)..., 名前(&N):",
+          " ",
+          "終了しました。  エラー数 : 4",
+      };
+      EXPECT_EQ(Scan({path}), want);
+    }
+  }
+}
+
+TEST_F(PeScan, FilesThatAreNotModulesAndModulesWithoutMenusOrDialogs) {
+  const std::string text = Write("notes.txt", {'h', 'i'});
+  const std::string bare = Write("bare.dll", w::BuildImage({}).bytes);
+  const std::string other = Write(
+      "icons.dll", w::BuildImage({{ResourceName::Id(3), ResourceName::Id(1), 0, {1, 2, 3}}}).bytes);
+  const std::vector<std::string> want = {
+      kSep,
+      "File : " + text,
+      "R ファイルの読み込みに失敗しました。",
+      kSep,
+      "File : " + bare,
+      " ",
+      "終了しました。  エラー数 : 0",
+      kSep,
+      "File : " + other,
+      " ",
+      "終了しました。  エラー数 : 0",
+      kSep,
+      "File : " + dir_.string(),
+      "R ファイルの読み込みに失敗しました。",
+  };
+  EXPECT_EQ(Scan({text, bare, other, dir_.string()}), want);
+}
+
+TEST_F(PeScan, LanguageChoice) {
+  const auto image = w::BuildImage({
+      Menu(ResourceName::Id(1), w::ClassicMenu({w::Item(u"(E)")}), 0x0409),
+      Menu(ResourceName::Id(1), w::ClassicMenu({w::Item(u"(J)")}), 0x0011),
+  });
+  const std::string path = Write("lang.dll", image.bytes);
+  EXPECT_EQ(Scan({path})[3], "R   &の付け忘れ : (J)");
+  EXPECT_EQ(Scan({path}, 0x0409)[3], "R   &の付け忘れ : (E)");
+}
+
+TEST_F(PeScan, TextsTheCodePageLacksAndOrdinalTitles) {
+  const auto image = w::BuildImage({
+      Menu(ResourceName::String(u"MAIN\u00E9"), w::ClassicMenu({w::Item(u"Caf\u00E9 (&C)")})),
+      Dlg(ResourceName::Id(7),
+          Dialog(u"", {[] {
+                         auto icon = w::Control(0x82, u"");
+                         icon.title = NameOrOrdinal::Ordinal(101);  // an icon, no text
+                         return icon;
+                       }(),
+                       w::Control(0x85, u"(&A)"),  // a combo box shows its empty edit part
+                       w::Control(0x80, u"&A")})),
+  });
+  const std::string path = Write("texts.dll", image.bytes);
+  const std::vector<std::string> want = {
+      kSep,
+      "File : " + path,
+      "MenuName : MAIN?",
+      "DialogID : 7",
+      "Title : ",
+      " ",
+      "終了しました。  エラー数 : 0",
+  };
+  EXPECT_EQ(Scan({path}), want);
+}
+
+// Each damaged resource gives its header and its failure line; the scan goes on with the
+// next resource, whose finding still comes.
+TEST_F(PeScan, DamagedResourcesEndInTheirFailureLines) {
+  const auto goodMenu = w::ClassicMenu({w::Item(u"(G)")});
+  const auto goodDialog = Dialog(u"ok", {w::Control(0x82, u"(D)")});
+  auto deepMenu = [] {
+    w::MenuNode node = w::Item(u"x");
+    for (int i = 0; i < 70; ++i) node = w::Popup(u"p", {node});
+    return w::ClassicMenu({node});
+  };
+  struct Case {
+    const char* why;
+    std::vector<uint8_t> menu;    // data of menu 1
+    std::vector<uint8_t> dialog;  // data of dialog 1
+    std::function<void(w::Image&)> damage = nullptr;
+  };
+  auto cut = [](std::vector<uint8_t> v, std::size_t n) {
+    v.resize(std::min(n, v.size()));
+    return v;
+  };
+  const Case cases[] = {
+      {"menu version 2", {2, 0, 0, 0, 0x80, 0, 0, 0, 'x', 0, 0, 0}, goodDialog},
+      {"menu without an end marker", {0, 0, 0, 0, 0, 0, 1, 0, 'x', 0, 0, 0}, goodDialog},
+      {"menu truncated in a text", cut(w::ClassicMenu({w::Item(u"Long text")}), 10), goodDialog},
+      {"menu nested deeper than the reader follows", deepMenu(), goodDialog},
+      {"extended menu truncated", cut(w::ExtendedMenu({w::Item(u"abc")}), 15), goodDialog},
+      {"dialog truncated", goodMenu, cut(goodDialog, 20)},
+      {"dialog with more items than data", goodMenu,
+       [&] {
+         auto d = goodDialog;
+         d[8] = 0xFF;  // cdit of DLGTEMPLATE
+         return d;
+       }()},
+      {"dialog data RVA outside every section", goodMenu, goodDialog,
+       [](w::Image& m) { w::PutU32(m.bytes, m.layout.resources[2].dataEntry, 0x00900000); }},
+      {"menu data size near 4 GiB", goodMenu, goodDialog,
+       [](w::Image& m) { w::PutU32(m.bytes, m.layout.resources[0].dataEntry + 4, 0xFFFFFFF0); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    w::Image image =
+        w::BuildImage({Menu(ResourceName::Id(1), c.menu), Menu(ResourceName::Id(2), goodMenu),
+                       Dlg(ResourceName::Id(1), c.dialog), Dlg(ResourceName::Id(2), goodDialog)});
+    if (c.damage) c.damage(image);
+    const std::string path = Write("damaged.dll", image.bytes);
+    const auto lines = Scan({path});
+    ASSERT_GE(lines.size(), 6u);
+    // Exactly one failure line, right after the header of the damaged resource.
+    int failures = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      if (lines[i] == "R メニューの読み込みに失敗しました。" ||
+          lines[i] == "R ダイアログの読み込みに失敗しました。") {
+        ++failures;
+        EXPECT_TRUE(lines[i - 1] == "MenuID : 1" || lines[i - 1] == "DialogID : 1") << lines[i - 1];
+      }
+    }
+    EXPECT_EQ(failures, 1);
+    // The good resources are still checked, and the count covers all red lines.
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "R   &の付け忘れ : (G)"), lines.end());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "R   &の付け忘れ : (D)"), lines.end());
+    const auto red = std::count_if(lines.begin(), lines.end(),
+                                   [](const std::string& l) { return l.starts_with("R "); });
+    EXPECT_EQ(lines.back(), "終了しました。  エラー数 : " + std::to_string(red));
+  }
+}
+
+// A broken directory or broken headers fail the whole file, and the next file is scanned.
+TEST_F(PeScan, DamagedModulesEndInTheFileFailureLine) {
+  struct Case {
+    const char* why;
+    std::function<void(w::Image&)> damage;
+  } cases[] = {
+      {"not MZ", [](w::Image& m) { m.bytes[0] = 'X'; }},
+      {"truncated headers", [](w::Image& m) { m.bytes.resize(m.layout.optionalHeader + 20); }},
+      {"directory cycle",
+       [](w::Image& m) { w::PutU32(m.bytes, m.layout.resources[0].typeEntry + 4, 0x80000000); }},
+      {"entry count past the end",
+       [](w::Image& m) { w::PutU16(m.bytes, m.layout.resourceRoot + 14, 0xFFFF); }},
+  };
+  const std::string good = Write("good.dll", w::BuildImage({}).bytes);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    w::Image image = w::BuildImage({Menu(ResourceName::Id(1), w::ClassicMenu({w::Item(u"x")}))});
+    c.damage(image);
+    const std::string path = Write("bad.dll", image.bytes);
+    const std::vector<std::string> want = {
+        kSep,
+        "File : " + path,
+        "R ファイルの読み込みに失敗しました。",
+        kSep,
+        "File : " + good,
+        " ",
+        "終了しました。  エラー数 : 0",
+    };
+    EXPECT_EQ(Scan({path, good}), want);
+  }
+}
+
+}  // namespace
+}  // namespace quillet
