@@ -277,3 +277,47 @@ TEST_F(PeScan, DamagedModulesEndInTheFileFailureLine) {
 
 }  // namespace
 }  // namespace quillet
+
+namespace quillet {
+namespace {
+
+// Deterministic damage to every part of a module: whatever the bytes, the report is complete
+// (the closing line, or the file's failure line) and its count matches its red lines.
+TEST_F(PeScan, RandomDamageAlwaysEndsInACompleteReport) {
+  const std::vector<w::MenuNode> menu = {
+      w::Popup(u"&File", {w::Item(u"&Open"), w::Popup(u"&Recent", {w::Item(u"(1)")})}),
+      w::Item(u"&Help")};
+  const auto image = w::BuildImage(
+      {Menu(ResourceName::Id(1), w::ClassicMenu(menu)),
+       Menu(ResourceName::String(u"EXT"), w::ExtendedMenu(menu)),
+       Dlg(ResourceName::Id(1), Dialog(u"A", {w::Control(0x80, u"&x"), w::Control(0x82, u"&X")})),
+       Dlg(ResourceName::Id(2), Dialog(u"B", {w::Control(0x81, u"(y)")}, true))},
+      w::ImageOptions{.pe32Plus = true});
+  uint32_t seed = 12345;
+  auto next = [&seed] {
+    seed = seed * 1664525u + 1013904223u;  // a fixed LCG: the same cases every run
+    return seed >> 8;
+  };
+  const std::size_t rsrc = image.layout.resourceRoot;
+  for (int round = 0; round < 1500; ++round) {
+    std::vector<uint8_t> bytes = image.bytes;
+    const int flips = 1 + static_cast<int>(next() % 8);
+    for (int f = 0; f < flips; ++f) {
+      // Mostly the resource section, sometimes the headers.
+      const std::size_t at =
+          (next() % 4 == 0) ? next() % rsrc : rsrc + next() % (bytes.size() - rsrc);
+      bytes[at] = static_cast<uint8_t>(next());
+    }
+    if (next() % 16 == 0) bytes.resize(next() % bytes.size());
+    const std::string path = Write("fuzzed.dll", bytes);
+    const auto lines = Scan({path});
+    ASSERT_GE(lines.size(), 3u) << round;
+    if (lines.back() == "R ファイルの読み込みに失敗しました。") continue;
+    const auto red = std::count_if(lines.begin(), lines.end(),
+                                   [](const std::string& l) { return l.starts_with("R "); });
+    ASSERT_EQ(lines.back(), "終了しました。  エラー数 : " + std::to_string(red)) << round;
+  }
+}
+
+}  // namespace
+}  // namespace quillet
