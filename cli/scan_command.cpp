@@ -11,6 +11,9 @@
 #include "cli/options.h"
 #include "scan/pe_services.h"
 #include "scan/scanner.h"
+#ifdef _WIN32
+#include "scan/win32_services.h"
+#endif
 
 namespace quillet::cli {
 namespace {
@@ -33,7 +36,13 @@ constexpr const char* kScanUsage =
     "  --lang LANGID     language to prefer when a resource has several (default 0x0411;\n"
     "                    the neutral language comes first, then this one, its neutral\n"
     "                    sublanguage, 0x0409 and the first stored), e.g. --lang 0x0409\n"
-    "  -q, --quiet       do not explain failures on standard error\n";
+    "  -q, --quiet       do not explain failures on standard error\n"
+#ifdef _WIN32
+    "  --reader READER   pe (default): read the module file itself, running none of its\n"
+    "                    code; windows: load it with LoadLibrary and create its dialogs\n"
+    "                    as the desktop tool does (a DLL's start-up code runs)\n"
+#endif
+    ;
 
 constexpr const char* kScanUsageTail =
     "  -h, --help        show this help\n"
@@ -111,6 +120,7 @@ int RunScan(const std::vector<std::string_view>& args) {
   bool recursive = false;
   bool quiet = false;
   uint16_t language = 0x0411;
+  bool windowsReader = false;
   std::vector<std::string> paths;
   bool onlyOperands = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -145,6 +155,22 @@ int RunScan(const std::vector<std::string_view>& args) {
                           std::string(value) + "'");
       }
       language = *lang;
+    } else if (arg == "--reader" || arg.starts_with("--reader=")) {
+      std::string_view value;
+      if (arg == "--reader") {
+        if (i + 1 >= args.size()) return UsageError("--reader needs a value");
+        value = args[++i];
+      } else {
+        value = arg.substr(9);
+      }
+#ifdef _WIN32
+      if (value != "pe" && value != "windows") {
+        return UsageError("--reader takes pe or windows, not '" + std::string(value) + "'");
+      }
+      windowsReader = value == "windows";
+#else
+      if (value != "pe") return UsageError("--reader: only pe is available on this system");
+#endif
     } else if (ParseOutputOption(args, i, output, error)) {
       if (!error.empty()) return UsageError(error);
     } else {
@@ -159,7 +185,13 @@ int RunScan(const std::vector<std::string_view>& args) {
   if (!error.empty()) return UsageError(error);
 
   const CodePage codePage;
+#ifdef _WIN32
+  auto services =
+      windowsReader ? MakeWin32ResourceServices() : MakePeResourceServices(codePage, language);
+#else
+  (void)windowsReader;
   auto services = MakePeResourceServices(codePage, language);
+#endif
   ConsoleView view(stdout, codePage, ResolveConsole(output, stdout));
   Scanner scanner(view, *services, codePage);
   std::string current;

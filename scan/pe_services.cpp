@@ -136,7 +136,7 @@ class PeResourceServices : public ResourceServices {
     return module;
   }
 
-  LoadedMenu LoadMenu(Module& module, const ResourceId& name) override {
+  LoadedMenu LoadMenuResource(Module& module, const ResourceId& name) override {
     lastError_.clear();
     auto data = Find(module, kRtMenu, name);
     if (!data) return nullptr;
@@ -159,7 +159,7 @@ class PeResourceServices : public ResourceServices {
     return DialogTemplate{*data};
   }
 
-  std::unique_ptr<DialogWindow> CreateDialog(Module&, const DialogTemplate& templ) override {
+  std::unique_ptr<DialogWindow> InstantiateDialog(Module&, const DialogTemplate& templ) override {
     lastError_.clear();
     auto parsed = pe::ParseDialogTemplate(templ.bytes);
     if (!parsed) return Fail(parsed.error());

@@ -73,12 +73,12 @@ class ResourceServices {
     }
   }
   // LoadMenuA: null when the menu cannot be loaded.
-  virtual LoadedMenu LoadMenu(Module& module, const ResourceId& name) = 0;
+  virtual LoadedMenu LoadMenuResource(Module& module, const ResourceId& name) = 0;
   // FindResourceA + LoadResource for RT_DIALOG: nullopt when either fails.
   virtual std::optional<DialogTemplate> FindDialog(Module& module, const ResourceId& name) = 0;
   // CreateDialogIndirectParamA with the module as instance: null when no dialog was created.
-  virtual std::unique_ptr<DialogWindow> CreateDialog(Module& module,
-                                                     const DialogTemplate& templ) = 0;
+  virtual std::unique_ptr<DialogWindow> InstantiateDialog(Module& module,
+                                                          const DialogTemplate& templ) = 0;
 
   // Why the last call above failed, in plain words; empty when it is not known.
   virtual std::string LastError() const { return {}; }

@@ -7,7 +7,7 @@ namespace quillet {
 
 bool CTemplateHostDialog::CreateFromTemplate(ResourceServices& services,
                                              const DialogTemplate& templ, Module& module) {
-  window_ = services.CreateDialog(module, templ);
+  window_ = services.InstantiateDialog(module, templ);
   return window_ != nullptr;
 }
 
@@ -57,7 +57,7 @@ bool OnResourceName(Module&, uint16_t type, const ResourceId& name, Scanner& con
     } else {
       LogLine(context, LineSeverity::kInfo, templates::kMenuId, static_cast<int>(name.id));
     }
-    LoadedMenu menu = context.services().LoadMenu(*module, name);
+    LoadedMenu menu = context.services().LoadMenuResource(*module, name);
     if (!menu) {
       context.LogFailure(templates::kMenuLoadFailed, Describe("menu", name));
     } else {

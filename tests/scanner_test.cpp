@@ -104,7 +104,7 @@ class FakeServices : public ResourceServices {
     if (it == modules.end()) return nullptr;
     return std::make_unique<FakeModule>(this, &it->second);
   }
-  LoadedMenu LoadMenu(Module& m, const ResourceId& name) override {
+  LoadedMenu LoadMenuResource(Module& m, const ResourceId& name) override {
     for (auto& [id, items] : Data(m).menus) {
       if (Same(id, name)) return items ? std::make_unique<FakeMenuLevel>(*items) : nullptr;
     }
@@ -120,7 +120,7 @@ class FakeServices : public ResourceServices {
     }
     return std::nullopt;
   }
-  std::unique_ptr<DialogWindow> CreateDialog(Module&, const DialogTemplate& t) override {
+  std::unique_ptr<DialogWindow> InstantiateDialog(Module&, const DialogTemplate& t) override {
     if (view) redrawAtCreate.push_back(view->redraw);
     const auto& d = *reinterpret_cast<const FakeDialog*>(t.bytes.data());
     if (!d.creates) return nullptr;
