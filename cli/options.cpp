@@ -21,9 +21,6 @@ const char* const kOutputOptionsHelp =
     "  --color WHEN      auto (default: only on a terminal, never when NO_COLOR is set),\n"
     "                    always or never; error lines are red\n";
 
-namespace {
-
-// "--name value" or "--name=value".
 std::optional<std::string_view> OptionValue(const std::vector<std::string_view>& args,
                                             std::size_t& i, std::string_view name,
                                             std::string& error) {
@@ -40,8 +37,6 @@ std::optional<std::string_view> OptionValue(const std::vector<std::string_view>&
   }
   return std::nullopt;
 }
-
-}  // namespace
 
 bool ParseOutputOption(const std::vector<std::string_view>& args, std::size_t& i,
                        OutputOptions& options, std::string& error) {

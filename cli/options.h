@@ -25,6 +25,13 @@ struct OutputOptions {
 // Help text lines for the options above.
 extern const char* const kOutputOptionsHelp;
 
+// The value of option `name` at args[i], given as "--name value" (i then moves past the
+// value) or "--name=value"; nullopt when args[i] is another argument, or with `error` set when
+// the value is missing.
+std::optional<std::string_view> OptionValue(const std::vector<std::string_view>& args,
+                                            std::size_t& i, std::string_view name,
+                                            std::string& error);
+
 // Takes an output option at args[i] ("--encoding X", "--encoding=X", "--color X", ...),
 // advancing i past its value. Returns false when args[i] is not one; sets `error` when it is
 // one but its value is bad or missing.

@@ -141,35 +141,23 @@ int RunScan(const std::vector<std::string_view>& args) {
       recursive = true;
     } else if (arg == "-q" || arg == "--quiet") {
       quiet = true;
-    } else if (arg == "--lang" || arg.starts_with("--lang=")) {
-      std::string_view value;
-      if (arg == "--lang") {
-        if (i + 1 >= args.size()) return UsageError("--lang needs a value");
-        value = args[++i];
-      } else {
-        value = arg.substr(7);
-      }
-      auto lang = ParseLangId(value);
+    } else if (auto value = OptionValue(args, i, "--lang", error); value || !error.empty()) {
+      if (!value) return UsageError(error);
+      auto lang = ParseLangId(*value);
       if (!lang) {
         return UsageError("--lang takes a LANGID from 0 to 0xFFFF, e.g. 0x0409, not '" +
-                          std::string(value) + "'");
+                          std::string(*value) + "'");
       }
       language = *lang;
-    } else if (arg == "--reader" || arg.starts_with("--reader=")) {
-      std::string_view value;
-      if (arg == "--reader") {
-        if (i + 1 >= args.size()) return UsageError("--reader needs a value");
-        value = args[++i];
-      } else {
-        value = arg.substr(9);
-      }
+    } else if (auto reader = OptionValue(args, i, "--reader", error); reader || !error.empty()) {
+      if (!reader) return UsageError(error);
 #ifdef _WIN32
-      if (value != "pe" && value != "windows") {
-        return UsageError("--reader takes pe or windows, not '" + std::string(value) + "'");
+      if (*reader != "pe" && *reader != "windows") {
+        return UsageError("--reader takes pe or windows, not '" + std::string(*reader) + "'");
       }
-      windowsReader = value == "windows";
+      windowsReader = *reader == "windows";
 #else
-      if (value != "pe") return UsageError("--reader: only pe is available on this system");
+      if (*reader != "pe") return UsageError("--reader: only pe is available on this system");
 #endif
     } else if (ParseOutputOption(args, i, output, error)) {
       if (!error.empty()) return UsageError(error);
