@@ -15,10 +15,10 @@
 namespace quillet::cli {
 
 const char* const kOutputOptionsHelp =
-    "  --encoding ENC    utf8 (default): read and write UTF-8 text;\n"
-    "                    cp932: read and write code page 932 bytes, lines ending in CR LF,\n"
-    "                    exactly as the report holds them\n"
-    "  --color WHEN      auto (default: only on a terminal, never when NO_COLOR is set),\n"
+    "  --encoding ENC    utf8 (default): UTF-8 text, lines ending in LF;\n"
+    "                    cp932: the report's own code page 932 bytes, lines ending in\n"
+    "                    CR LF (quillet labels then reads code page 932 input too)\n"
+"  --color WHEN      auto (default: only on a terminal, never when NO_COLOR is set),\n"
     "                    always or never; error lines are red\n";
 
 std::optional<std::string_view> OptionValue(const std::vector<std::string_view>& args,
