@@ -28,7 +28,14 @@ void ConsoleView::ReplaceSel(std::string_view text) {
     std::string lf;
     lf.reserve(bytes.size());
     for (std::size_t i = 0; i < bytes.size(); ++i) {
-      if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
+      const auto c = static_cast<unsigned char>(bytes[i]);
+      if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
+      const bool lineEnd = c == '\n' && i + 1 == bytes.size();
+      if (options_.escapeControls && (c < 0x20 || c == 0x7F) && c != '\t' && !lineEnd) {
+        lf.push_back('^');
+        lf.push_back(static_cast<char>(c ^ 0x40));
+        continue;
+      }
       lf.push_back(bytes[i]);
     }
     bytes.swap(lf);

@@ -14,6 +14,9 @@ enum class OutputEncoding { kUtf8, kCodePage };
 struct ConsoleOptions {
   OutputEncoding encoding = OutputEncoding::kUtf8;
   bool color = false;
+  // On a terminal, control characters from a scanned file (an escape sequence in a menu text)
+  // are shown in caret notation (^[) instead of being obeyed.
+  bool escapeControls = false;
 };
 
 // Keeps only the counts the report asks for (text length, line count); the text itself goes

@@ -18,7 +18,7 @@ const char* const kOutputOptionsHelp =
     "  --encoding ENC    utf8 (default): UTF-8 text, lines ending in LF;\n"
     "                    cp932: the report's own code page 932 bytes, lines ending in\n"
     "                    CR LF (quillet labels then reads code page 932 input too)\n"
-"  --color WHEN      auto (default: only on a terminal, never when NO_COLOR is set),\n"
+    "  --color WHEN      auto (default: only on a terminal, never when NO_COLOR is set),\n"
     "                    always or never; error lines are red\n";
 
 std::optional<std::string_view> OptionValue(const std::vector<std::string_view>& args,
@@ -79,6 +79,7 @@ bool ParseOutputOption(const std::vector<std::string_view>& args, std::size_t& i
 ConsoleOptions ResolveConsole(const OutputOptions& options, std::FILE* out) {
   ConsoleOptions console;
   console.encoding = options.encoding;
+  console.escapeControls = options.encoding == OutputEncoding::kUtf8 && QUILLET_ISATTY(out);
   switch (options.color) {
     case ColorMode::kAlways:
       console.color = true;

@@ -84,6 +84,14 @@ if command -v script >/dev/null; then
   script -qec "$q labels $work/one" /dev/null | tr -d '\r' >"$work/tty"
   if cmp -s "$work/tty" "$work/red.want"; then passed=$((passed + 1)); else
     echo "FAIL color-tty"; failed=$((failed + 1)); fi
+  # A label's escape sequence is shown, not obeyed, on a terminal; a file gets the bytes.
+  printf '(\033)]0;x\n' >"$work/esc"
+  script -qec "NO_COLOR=1 $q labels $work/esc" /dev/null | tr -d '\r' >"$work/tty"
+  printf '  &の付け忘れ : (^[)]0;x\n' >"$work/esc.want"
+  if cmp -s "$work/tty" "$work/esc.want"; then passed=$((passed + 1)); else
+    echo "FAIL escape-on-tty"; failed=$((failed + 1)); fi
+  printf '  &の付け忘れ : (\033)]0;x\n' >"$work/esc.want"
+  check escape-to-file 1 "$work/esc.want" -- "$q" labels "$work/esc"
 fi
 
 # Bad input: exit 2, a message naming the problem, nothing on standard output.
