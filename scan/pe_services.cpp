@@ -52,7 +52,7 @@ class PeMenuLevel : public MenuLevel {
   }
   std::string ItemText(int pos) const override {
     if (pos < 0 || static_cast<std::size_t>(pos) >= items().size()) return {};
-    return data_.codePage.FromUtf16(UpToNul(items()[static_cast<std::size_t>(pos)].text));
+    return data_.codePage.FromUtf16(items()[static_cast<std::size_t>(pos)].text);
   }
 
  private:
@@ -77,9 +77,9 @@ class PeLoadedMenu : public MenuLevel {
 class PeDialogWindow : public DialogWindow {
  public:
   PeDialogWindow(const pe::DialogInstance& instance, const CodePage& codePage)
-      : caption_(codePage.FromUtf16(UpToNul(instance.caption))) {
+      : caption_(codePage.FromUtf16(instance.caption)) {
     for (const std::u16string& text : instance.childTexts) {
-      children_.push_back(codePage.FromUtf16(UpToNul(text)));
+      children_.push_back(codePage.FromUtf16(text));
     }
   }
   std::string Caption() const override { return caption_; }
@@ -199,16 +199,10 @@ class PeResourceServices : public ResourceServices {
     return data->bytes;
   }
 
-  // Records why and returns "nothing" for any of the pointer results.
-  struct Failure {
-    template <typename T>
-    operator std::unique_ptr<T>() const {
-      return nullptr;
-    }
-  };
-  Failure Fail(std::string why) {
+  // Records why; the null converts to any of the pointer results.
+  std::nullptr_t Fail(std::string why) {
     lastError_ = std::move(why);
-    return {};
+    return nullptr;
   }
 
   CodePage codePage_;

@@ -259,6 +259,14 @@ Result<std::vector<Listed>> Collect(std::span<const uint8_t> root, std::size_t r
   return listed;
 }
 
+// The names of `type` under the resource root `root` (a span of `file`), or the fault that
+// kept the root or the listing from being read.
+Result<std::vector<Listed>> CollectType(const Result<std::span<const uint8_t>>& root,
+                                        std::span<const uint8_t> file, const ResourceName& type) {
+  if (!root) return Error{root.error()};
+  return Collect(*root, static_cast<std::size_t>(root->data() - file.data()), type);
+}
+
 }  // namespace
 
 Result<PeImage> PeImage::Parse(std::span<const uint8_t> file) {
@@ -386,10 +394,7 @@ Result<ResourceData> PeImage::DataOf(std::span<const uint8_t> root, uint32_t dat
 }
 
 Result<std::vector<ResourceName>> PeImage::ListNames(const ResourceName& type) const {
-  Result<std::span<const uint8_t>> root = ResourceBytes();
-  if (!root) return Error{root.error()};
-  Result<std::vector<Listed>> listed =
-      Collect(*root, static_cast<std::size_t>(root->data() - file_.data()), type);
+  Result<std::vector<Listed>> listed = CollectType(ResourceBytes(), file_, type);
   if (!listed) return Error{listed.error()};
   std::vector<ResourceName> names;
   names.reserve(listed->size());
@@ -400,9 +405,7 @@ Result<std::vector<ResourceName>> PeImage::ListNames(const ResourceName& type) c
 Result<std::vector<PeImage::NamedResource>> PeImage::ListResources(const ResourceName& type,
                                                                    uint16_t preferred) const {
   Result<std::span<const uint8_t>> root = ResourceBytes();
-  if (!root) return Error{root.error()};
-  Result<std::vector<Listed>> listed =
-      Collect(*root, static_cast<std::size_t>(root->data() - file_.data()), type);
+  Result<std::vector<Listed>> listed = CollectType(root, file_, type);
   if (!listed) return Error{listed.error()};
   std::vector<NamedResource> resources;
   resources.reserve(listed->size());
