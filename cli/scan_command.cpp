@@ -39,8 +39,8 @@ constexpr const char* kScanUsage =
     "  -q, --quiet       do not explain failures on standard error\n"
 #ifdef _WIN32
     "  --reader READER   pe (default): read the module file itself, running none of its\n"
-    "                    code; windows: load it with LoadLibrary and create its dialogs\n"
-    "                    as the desktop tool does (a DLL's start-up code runs)\n"
+    "                    code; windows: load it as a data file with LoadLibraryEx and\n"
+    "                    create its dialogs (hidden) as the desktop tool does\n"
 #endif
     ;
 

@@ -1,4 +1,4 @@
-// Resource services through the Win32 calls the desktop tool makes: LoadLibraryA,
+// Resource services through the Win32 calls the desktop tool makes: LoadLibraryExA,
 // EnumResourceNamesA, LoadMenuA, GetMenuStringA, FindResourceA, CreateDialogIndirectParamA.
 #include "scan/win32_services.h"
 
@@ -9,6 +9,12 @@
 #include <cstring>
 #include <map>
 #include <vector>
+
+#include "scan/pe/dialog_template.h"
+
+#ifndef LOAD_LIBRARY_AS_IMAGE_RESOURCE
+#define LOAD_LIBRARY_AS_IMAGE_RESOURCE 0x00000020
+#endif
 
 namespace quillet {
 namespace {
@@ -118,20 +124,27 @@ class Win32DialogWindow : public DialogWindow {
 
 class Win32ResourceServices : public ResourceServices {
  public:
-  Win32ResourceServices() {
+  explicit Win32ResourceServices(std::function<void*()> parentWindow)
+      : parentWindow_(std::move(parentWindow)) {
     INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
                                   ICC_WIN95_CLASSES | ICC_DATE_CLASSES | ICC_USEREX_CLASSES |
                                       ICC_COOL_CLASSES | ICC_INTERNET_CLASSES |
-                                      ICC_PAGESCROLLER_CLASS | ICC_NATIVEFNTCTL_CLASS};
+                                      ICC_PAGESCROLLER_CLASS | ICC_NATIVEFNTCTL_CLASS |
+                                      ICC_STANDARD_CLASSES | ICC_LINK_CLASS};
     InitCommonControlsEx(&controls);
-    richEdit_ = LoadLibraryA("RICHED32.DLL");
-    // Dialogs with WS_CHILD need a parent: a hidden window stands in for the main window.
-    parent_ = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                              GetModuleHandleA(nullptr), nullptr);
+    // RICHEDIT (1.0), RichEdit20A/W (2.0 and 3.0), RICHEDIT50W (4.1).
+    for (const char* library : {"RICHED32.DLL", "RICHED20.DLL", "MSFTEDIT.DLL"}) {
+      if (HMODULE loaded = LoadLibraryA(library)) richEdit_.push_back(loaded);
+    }
+    if (!parentWindow_) {
+      // Dialogs with WS_CHILD need a parent: a hidden window stands in for the main window.
+      ownParent_ = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                   GetModuleHandleA(nullptr), nullptr);
+    }
   }
   ~Win32ResourceServices() override {
-    if (parent_) DestroyWindow(parent_);
-    if (richEdit_) FreeLibrary(richEdit_);
+    if (ownParent_) DestroyWindow(ownParent_);
+    for (HMODULE library : richEdit_) FreeLibrary(library);
   }
   Win32ResourceServices(const Win32ResourceServices&) = delete;
   Win32ResourceServices& operator=(const Win32ResourceServices&) = delete;
@@ -139,9 +152,12 @@ class Win32ResourceServices : public ResourceServices {
   std::unique_ptr<Module> LoadModule(const std::string& path) override {
     lastError_.clear();
     SetLastError(0);
-    HMODULE module = LoadLibraryA(path.c_str());
+    // As data: no start-up code runs and no dependency is resolved; as an image resource:
+    // mapped the way the loader would, so resources resolve as in a loaded module.
+    HMODULE module = LoadLibraryExA(path.c_str(), nullptr,
+                                    LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     if (!module) {
-      lastError_ = "LoadLibrary failed: " + LastErrorText();
+      lastError_ = "LoadLibraryEx failed: " + LastErrorText();
       return nullptr;
     }
     return std::make_unique<Win32Module>(module);
@@ -175,9 +191,15 @@ class Win32ResourceServices : public ResourceServices {
                                                   const DialogTemplate& templ) override {
     lastError_.clear();
     SetLastError(0);
-    HWND dialog = CreateDialogIndirectParamA(Handle(module),
-                                             reinterpret_cast<LPCDLGTEMPLATEA>(templ.bytes.data()),
-                                             parent_, QuietDialogProc, 0);
+    pe::Result<std::vector<uint8_t>> copy = pe::PrepareTemplateForCreation(templ.bytes);
+    if (!copy) {
+      lastError_ = copy.error();
+      return nullptr;
+    }
+    HWND parent = parentWindow_ ? static_cast<HWND>(parentWindow_()) : ownParent_;
+    HWND dialog =
+        CreateDialogIndirectParamA(Handle(module), reinterpret_cast<LPCDLGTEMPLATEA>(copy->data()),
+                                   parent, QuietDialogProc, 0);
     if (!dialog) {
       lastError_ = "CreateDialogIndirectParam failed: " + LastErrorText();
       return nullptr;
@@ -208,15 +230,16 @@ class Win32ResourceServices : public ResourceServices {
     return it->second;
   }
 
-  HMODULE richEdit_ = nullptr;
-  HWND parent_ = nullptr;
+  std::function<void*()> parentWindow_;
+  std::vector<HMODULE> richEdit_;
+  HWND ownParent_ = nullptr;
   std::string lastError_;
 };
 
 }  // namespace
 
-std::unique_ptr<ResourceServices> MakeWin32ResourceServices() {
-  return std::make_unique<Win32ResourceServices>();
+std::unique_ptr<ResourceServices> MakeWin32ResourceServices(std::function<void*()> parentWindow) {
+  return std::make_unique<Win32ResourceServices>(std::move(parentWindow));
 }
 
 }  // namespace quillet

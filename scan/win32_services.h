@@ -1,15 +1,20 @@
 // Resource services through the Win32 module, menu and dialog calls (Windows builds only).
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "scan/resource_services.h"
 
 namespace quillet {
 
-// Loads modules with LoadLibraryA and instantiates dialogs with CreateDialogIndirectParamA, as
-// the desktop tool does. Loading a DLL runs its start-up code. Registers the common controls
-// and loads the rich edit library first, so that their classes exist as in the desktop tool.
-std::unique_ptr<ResourceServices> MakeWin32ResourceServices();
+// Loads modules as data files and image resources (LoadLibraryExA), so none of their code runs
+// and 32- and 64-bit modules load alike, and instantiates dialogs with
+// CreateDialogIndirectParamA from a hidden copy of the template without OLE controls.
+// Registers every control class the platform offers (common controls, each rich edit
+// version) first. `parentWindow` gives the HWND that created dialogs are children of; without
+// it a hidden window of its own stands in.
+std::unique_ptr<ResourceServices> MakeWin32ResourceServices(
+    std::function<void*()> parentWindow = {});
 
 }  // namespace quillet

@@ -140,7 +140,15 @@ Result<DialogItem> ReadItem(ByteReader& reader, bool extended, std::size_t index
 
 }  // namespace
 
-Result<DialogTemplate> ParseDialogTemplate(std::span<const uint8_t> data) {
+namespace {
+
+// Where each item lies in the template's bytes: [begin, end), begin DWORD-aligned.
+struct ItemExtent {
+  std::size_t begin = 0;
+  std::size_t end = 0;
+};
+
+Result<DialogTemplate> Parse(std::span<const uint8_t> data, std::vector<ItemExtent>* extents) {
   ByteReader reader(data);
   DialogTemplate dialog;
   std::optional<uint16_t> first = reader.ReadU16();
@@ -200,11 +208,19 @@ Result<DialogTemplate> ParseDialogTemplate(std::span<const uint8_t> data) {
   }
   dialog.items.reserve(count);
   for (std::size_t i = 0; i < count; ++i) {
+    const std::size_t begin = (reader.offset() + 3) / 4 * 4;  // where ReadItem aligns to
     Result<DialogItem> item = ReadItem(reader, dialog.extended, i);
     if (!item) return Error{item.error()};
     dialog.items.push_back(std::move(*item));
+    if (extents) extents->push_back({begin, reader.offset()});
   }
   return dialog;
+}
+
+}  // namespace
+
+Result<DialogTemplate> ParseDialogTemplate(std::span<const uint8_t> data) {
+  return Parse(data, nullptr);
 }
 
 std::u16string_view PredefinedClassName(uint16_t ordinal) {
@@ -248,6 +264,32 @@ Result<DialogInstance> InstantiateDialog(const DialogTemplate& dialog) {
     }
   }
   return instance;
+}
+
+Result<std::vector<uint8_t>> PrepareTemplateForCreation(std::span<const uint8_t> data) {
+  std::vector<ItemExtent> extents;
+  Result<DialogTemplate> dialog = Parse(data, &extents);
+  if (!dialog) return Error{dialog.error()};
+  // Offsets of the style and the item count in DLGTEMPLATEEX and DLGTEMPLATE.
+  const std::size_t styleAt = dialog->extended ? 12 : 0;
+  const std::size_t countAt = dialog->extended ? 16 : 8;
+  const std::size_t headerEnd = extents.empty() ? data.size() : extents.front().begin;
+
+  std::vector<uint8_t> copy(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(headerEnd));
+  const uint32_t style = dialog->style & ~kWsVisible;
+  for (std::size_t i = 0; i < 4; ++i) copy[styleAt + i] = static_cast<uint8_t>(style >> (8 * i));
+  uint16_t kept = 0;
+  for (std::size_t i = 0; i < extents.size(); ++i) {
+    const NameOrOrdinal& cls = dialog->items[i].windowClass;
+    if (cls.kind == NameOrOrdinal::Kind::kString && cls.text.starts_with(u'{')) continue;
+    copy.resize((copy.size() + 3) / 4 * 4, 0);  // items stay DWORD-aligned
+    copy.insert(copy.end(), data.begin() + static_cast<std::ptrdiff_t>(extents[i].begin),
+                data.begin() + static_cast<std::ptrdiff_t>(extents[i].end));
+    ++kept;
+  }
+  copy[countAt] = static_cast<uint8_t>(kept);
+  copy[countAt + 1] = static_cast<uint8_t>(kept >> 8);
+  return copy;
 }
 
 }  // namespace quillet::pe

@@ -14,6 +14,7 @@ namespace quillet::pe {
 
 inline constexpr uint32_t kDsSetFont = 0x40;
 inline constexpr uint32_t kDsNoFailCreate = 0x10;
+inline constexpr uint32_t kWsVisible = 0x10000000;
 
 // A template field that is absent (0x0000), an ordinal (0xFFFF then a u16) or a string.
 struct NameOrOrdinal {
@@ -90,5 +91,10 @@ struct DialogInstance {
 // edit library; with DS_NOFAILCREATE such a control is left out instead. "{CLSID}" (OLE)
 // controls are always left out. A combo box shows the text of its empty edit part.
 Result<DialogInstance> InstantiateDialog(const DialogTemplate& dialog);
+
+// The template's bytes as they go to CreateDialogIndirectParam: WS_VISIBLE cleared, so the
+// dialog is never shown, and "{CLSID}" (OLE) controls left out, so none is ever created.
+// Fails where ParseDialogTemplate fails.
+Result<std::vector<uint8_t>> PrepareTemplateForCreation(std::span<const uint8_t> data);
 
 }  // namespace quillet::pe

@@ -213,6 +213,35 @@ TEST(DialogTemplateTest, EveryTruncationIsAnError) {
   }
 }
 
+// The copy handed to CreateDialogIndirectParam: hidden, without OLE controls, otherwise the
+// same template; odd-length texts before and after the dropped item test the realignment.
+TEST(DialogTemplateTest, CopyForCreationIsHiddenAndHasNoOleControls) {
+  for (bool extended : {false, true}) {
+    DialogTemplate d = Sample(extended);
+    d.style |= kWsVisible;
+    d.items.insert(d.items.begin() + 1,
+                   Placed(Control(u"{8856F961-340A-11D0-A96B}", u"ole"), 1, 1, 1010));
+    d.items.push_back(WithCreationData(Control(u"{0}", u"odd"), 5));
+    Result<std::vector<uint8_t>> copy = PrepareTemplateForCreation(DialogBytes(d));
+    ASSERT_TRUE(copy) << copy.error();
+
+    DialogTemplate expected = Sample(extended);
+    Result<DialogTemplate> parsed = ParseDialogTemplate(*copy);
+    ASSERT_TRUE(parsed) << parsed.error();
+    EXPECT_EQ(*parsed, expected) << extended;
+  }
+  // Without items the header is all there is.
+  DialogTemplate empty = Sample(false);
+  empty.items.clear();
+  empty.style |= kWsVisible;
+  Result<std::vector<uint8_t>> copy = PrepareTemplateForCreation(DialogBytes(empty));
+  ASSERT_TRUE(copy);
+  empty.style &= ~kWsVisible;
+  EXPECT_EQ(*copy, DialogBytes(empty));
+  // What the parser refuses is refused here too.
+  EXPECT_FALSE(PrepareTemplateForCreation(std::vector<uint8_t>(10, 0)));
+}
+
 TEST(DialogTemplateTest, PredefinedClassNames) {
   EXPECT_EQ(PredefinedClassName(kButton), u"Button");
   EXPECT_EQ(PredefinedClassName(kComboBox), u"ComboBox");
