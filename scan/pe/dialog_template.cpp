@@ -138,9 +138,7 @@ Result<DialogItem> ReadItem(ByteReader& reader, bool extended, std::size_t index
   return item;
 }
 
-}  // namespace
-
-Result<DialogTemplate> ParseDialogTemplate(std::span<const uint8_t> data) {
+Result<DialogTemplate> ParseWithin(std::span<const uint8_t> data) {
   ByteReader reader(data);
   DialogTemplate dialog;
   std::optional<uint16_t> first = reader.ReadU16();
@@ -203,6 +201,18 @@ Result<DialogTemplate> ParseDialogTemplate(std::span<const uint8_t> data) {
     Result<DialogItem> item = ReadItem(reader, dialog.extended, i);
     if (!item) return Error{item.error()};
     dialog.items.push_back(std::move(*item));
+  }
+  return dialog;
+}
+
+}  // namespace
+
+Result<DialogTemplate> ParseDialogTemplate(std::span<const uint8_t> data) {
+  if (data.size() <= kMaxDialogTemplateSize) return ParseWithin(data);
+  Result<DialogTemplate> dialog = ParseWithin(data.first(kMaxDialogTemplateSize));
+  if (!dialog) {
+    return Error{"dialog needs more than the " + std::to_string(kMaxDialogTemplateSize) +
+                 " bytes a dialog is read from (" + dialog.error() + ")"};
   }
   return dialog;
 }
