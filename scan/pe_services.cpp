@@ -2,6 +2,7 @@
 // parsers, and the dialog instantiation model.
 #include "scan/pe_services.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "scan/mapped_file.h"
@@ -28,6 +29,7 @@ class PeModule : public Module {
   // span below points into it.
   MappedFile file;
   std::vector<NamedData> menus, dialogs;
+  std::size_t templateBytesLeft = kMaxTemplateBytesPerModule;
 };
 
 class PeMenuLevel;
@@ -181,6 +183,16 @@ class PeResourceServices : public ResourceServices {
       lastError_ = data.error();
       return std::nullopt;
     }
+    const std::size_t cost =
+        std::min(data->bytes.size(),
+                 type == kRtMenu ? pe::kMaxMenuTemplateSize : pe::kMaxDialogTemplateSize);
+    std::size_t& left = static_cast<PeModule&>(module).templateBytesLeft;
+    if (cost > left) {
+      lastError_ = "past the " + std::to_string(kMaxTemplateBytesPerModule) +
+                   " bytes of templates read from one module";
+      return std::nullopt;
+    }
+    left -= cost;
     return data->bytes;
   }
 

@@ -474,5 +474,36 @@ TEST_F(PeScan, MultiGigabyteSparseFiles) {
   }
 }
 
+// Names may share one large template, so what a scan reads is bounded per module: every read
+// counts (up to the most one template is read from) and the names past the budget fail.
+TEST_F(PeScan, TemplateBytesAreBoundedPerModule) {
+  const std::size_t fit = kMaxTemplateBytesPerModule / pe::kMaxMenuTemplateSize;
+  std::vector<uint8_t> padded = w::ClassicMenu({w::Item(u"(G)")});
+  padded.resize(pe::kMaxMenuTemplateSize + 4096);  // counts as the bound, not its own size
+  std::vector<w::Resource> resources;
+  for (std::size_t i = 0; i < fit + 2; ++i) {
+    const auto id = static_cast<uint16_t>(i + 1);
+    resources.push_back(Menu(ResourceName::Id(id), i == 0 ? padded : std::vector<uint8_t>{0}));
+  }
+  w::Image image = w::BuildImage(resources);
+  const std::size_t first = image.layout.resources[0].dataEntry;
+  for (std::size_t i = 1; i < resources.size(); ++i) {
+    const std::size_t entry = image.layout.resources[i].dataEntry;
+    std::copy_n(image.bytes.begin() + first, 8, image.bytes.begin() + entry);  // RVA, size
+  }
+  const std::string path = Write("shared.dll", image.bytes);
+  std::vector<std::string> want = {kSep, "File : " + path};
+  for (std::size_t i = 0; i < resources.size(); ++i) {
+    want.push_back("MenuID : " + std::to_string(i + 1));
+    want.push_back(i < fit ? "R   &の付け忘れ : (G)" : "R メニューの読み込みに失敗しました。");
+  }
+  want.push_back(" ");
+  want.push_back("終了しました。  エラー数 : " + std::to_string(resources.size()));
+  std::vector<std::string> failures;
+  EXPECT_EQ(Scan({path}, 0x0411, &failures), want);
+  ASSERT_EQ(failures.size(), 2u);
+  EXPECT_NE(failures[0].find("read from one module"), std::string::npos) << failures[0];
+}
+
 }  // namespace
 }  // namespace quillet
