@@ -2,19 +2,16 @@
 // parsers, and the dialog instantiation model.
 #include "scan/pe_services.h"
 
-#include <filesystem>
-#include <fstream>
+#include <algorithm>
 #include <vector>
 
+#include "scan/mapped_file.h"
 #include "scan/pe/dialog_template.h"
 #include "scan/pe/menu_template.h"
 #include "scan/pe/pe_image.h"
 
 namespace quillet {
 namespace {
-
-// Larger files are refused rather than read whole; no real module comes near it.
-constexpr std::uintmax_t kMaxModuleSize = std::uintmax_t{1} << 30;
 
 std::u16string UpToNul(const std::u16string& text) {
   return text.substr(0, text.find(u'\0'));
@@ -28,8 +25,11 @@ struct NamedData {
 
 class PeModule : public Module {
  public:
-  std::vector<uint8_t> bytes;
+  // Mapped, not read: the parse touches only the pages of the headers and resources, and every
+  // span below points into it.
+  MappedFile file;
   std::vector<NamedData> menus, dialogs;
+  std::size_t templateBytesLeft = kMaxTemplateBytesPerModule;
 };
 
 class PeMenuLevel;
@@ -100,23 +100,10 @@ class PeResourceServices : public ResourceServices {
 
   std::unique_ptr<Module> LoadModule(const std::string& path) override {
     lastError_.clear();
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    const fs::file_status status = fs::status(path, ec);
-    if (ec || !fs::exists(status)) return Fail("no such file");
-    if (fs::is_directory(status)) return Fail("is a folder, not a module");
-    const std::uintmax_t size = fs::file_size(path, ec);
-    if (ec) return Fail("cannot read: " + ec.message());
-    if (size > kMaxModuleSize) return Fail("larger than 1 GiB");
-
     auto module = std::make_unique<PeModule>();
-    std::ifstream in(path, std::ios::binary);
-    module->bytes.resize(static_cast<std::size_t>(size));
-    if (!in || !in.read(reinterpret_cast<char*>(module->bytes.data()),
-                        static_cast<std::streamsize>(size))) {
-      return Fail("cannot read the file");
-    }
-    auto image = pe::PeImage::Parse(module->bytes);
+    std::string why;
+    if (!module->file.Open(path, why)) return Fail(why);
+    auto image = pe::PeImage::Parse(module->file.bytes());
     if (!image) return Fail(image.error());
     // Names and data are read in one pass now: a broken directory fails the file, while a
     // name whose data is broken fails only that menu or dialog. A lookup per name later
@@ -196,6 +183,16 @@ class PeResourceServices : public ResourceServices {
       lastError_ = data.error();
       return std::nullopt;
     }
+    const std::size_t cost =
+        std::min(data->bytes.size(),
+                 type == kRtMenu ? pe::kMaxMenuTemplateSize : pe::kMaxDialogTemplateSize);
+    std::size_t& left = static_cast<PeModule&>(module).templateBytesLeft;
+    if (cost > left) {
+      lastError_ = "past the " + std::to_string(kMaxTemplateBytesPerModule) +
+                   " bytes of templates read from one module";
+      return std::nullopt;
+    }
+    left -= cost;
     return data->bytes;
   }
 

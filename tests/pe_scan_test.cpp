@@ -1,6 +1,9 @@
 // The scan over real module bytes: modules built by the PE writer, read by the PE services,
 // reported through the scanner. Lines are compared as UTF-8.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -8,6 +11,8 @@
 
 #include "pe/pe_writer.h"
 #include "recording_view.h"
+#include "scan/pe/byte_reader.h"
+#include "scan/pe/menu_template.h"
 #include "scan/pe_services.h"
 #include "scan/scanner.h"
 
@@ -55,12 +60,17 @@ class PeScan : public ::testing::Test {
     return path;
   }
 
-  // The report of `path` as UTF-8 lines, error lines marked with "R ".
-  std::vector<std::string> Scan(const std::vector<std::string>& paths, uint16_t lang = 0x0411) {
+  // The report of `path` as UTF-8 lines, error lines marked with "R ". What the failure
+  // listener hears goes to `failures`, when given.
+  std::vector<std::string> Scan(const std::vector<std::string>& paths, uint16_t lang = 0x0411,
+                                std::vector<std::string>* failures = nullptr) {
     const CodePage cp;
     testing::RecordingView view;
     auto services = MakePeResourceServices(cp, lang);
     Scanner scanner(view, *services, cp);
+    if (failures) {
+      scanner.SetFailureListener([failures](const std::string& why) { failures->push_back(why); });
+    }
     for (const std::string& p : paths) scanner.ScanFile(p);
     EXPECT_TRUE(view.redraw);
     std::vector<std::string> out;
@@ -317,6 +327,182 @@ TEST_F(PeScan, RandomDamageAlwaysEndsInACompleteReport) {
                                    [](const std::string& l) { return l.starts_with("R "); });
     ASSERT_EQ(lines.back(), "終了しました。  エラー数 : " + std::to_string(red)) << round;
   }
+}
+
+}  // namespace
+}  // namespace quillet
+
+namespace quillet {
+namespace {
+
+// Whatever is not a regular, non-empty file fails without being read: a FIFO without a writer
+// or a device that never ends must not hold the scan up.
+TEST_F(PeScan, OnlyRegularFilesAreRead) {
+  const std::string fifo = (dir_ / "pipe.dll").string();
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::string locked = Write("locked.dll", w::BuildImage({}).bytes);
+  std::filesystem::permissions(locked, std::filesystem::perms::none);
+  struct Case {
+    std::string path;
+    const char* why;
+  };
+  const Case cases[] = {
+      {Write("empty.dll", {}), "the file is empty"},
+      {dir_.string(), "is a folder"},
+      {(dir_ / "missing.dll").string(), "no such file"},
+      {(dir_ / "missing" / "a.dll").string(), "no such file"},
+      {fifo, "not a regular file"},
+      {"/dev/zero", "not a regular file"},
+      {"/dev/null", "not a regular file"},
+      {locked, "cannot open: Permission denied"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    if (c.path == locked && ::access(locked.c_str(), R_OK) == 0) {
+      std::puts("(an unreadable file cannot be made here: running as root?)");
+      continue;
+    }
+    std::vector<std::string> failures;
+    const std::vector<std::string> want = {kSep, "File : " + c.path,
+                                           "R ファイルの読み込みに失敗しました。"};
+    EXPECT_EQ(Scan({c.path}, 0x0411, &failures), want);
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_TRUE(failures[0].starts_with("cannot load as a module: ")) << failures[0];
+    EXPECT_NE(failures[0].find(c.why), std::string::npos) << failures[0];
+  }
+}
+
+// Writes `pieces` at their offsets into a file of `size` bytes and leaves the rest as holes.
+// False when the filesystem cannot, or allocates most of the file anyway.
+bool WriteSparse(const std::string& path, uint64_t size,
+                 const std::vector<std::pair<uint64_t, std::vector<uint8_t>>>& pieces) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return false;
+  bool ok = ::ftruncate(fd, static_cast<off_t>(size)) == 0;
+  for (const auto& [at, bytes] : pieces) {
+    ok = ok && ::pwrite(fd, bytes.data(), bytes.size(), static_cast<off_t>(at)) ==
+                   static_cast<ssize_t>(bytes.size());
+  }
+  struct stat info {};
+  ok = ok && ::fstat(fd, &info) == 0 &&
+       static_cast<uint64_t>(info.st_blocks) * 512 < (uint64_t{64} << 20);
+  ::close(fd);
+  return ok;
+}
+
+// Modules in 5 GiB files that are mostly holes, their resources past 3.75 GiB or reaching
+// into the holes: file offsets past 2 and 4 GiB must not wrap, and only the pages read are
+// touched (the memory itself is measured by hand, see README).
+TEST_F(PeScan, MultiGigabyteSparseFiles) {
+  constexpr uint64_t kFileSize = uint64_t{5} << 30;
+  constexpr uint32_t kFarAway = 0xF0000000;
+  constexpr uint32_t kOneGiB = 0x40000000;
+  const w::Image image =
+      w::BuildImage({Menu(ResourceName::Id(1), w::ClassicMenu({w::Item(u"(G)")})),
+                     Dlg(ResourceName::Id(1), Dialog(u"ok", {w::Control(0x82, u"(D)")}))});
+  auto u32At = [&](std::size_t at) {
+    return pe::ByteReader(image.bytes, at).ReadU32().value_or(0);
+  };
+  const std::size_t section = image.layout.rsrcSectionHeader;  // VA at 12, size 16, pointer 20
+  const std::size_t menuEntry = image.layout.resources[0].dataEntry;
+  const uint32_t rsrcRva = u32At(section + 12);
+  const uint32_t rsrcSize = u32At(section + 16);
+  const uint32_t rsrcAt = u32At(section + 20);
+  ASSERT_EQ(uint64_t{rsrcAt} + rsrcSize, image.bytes.size());  // .rsrc comes last
+
+  struct Case {
+    const char* why;
+    uint32_t moveRsrcTo;  // 0: left where it is
+    std::function<void(std::vector<uint8_t>&)> patch;
+    bool menuFails;
+  };
+  const Case cases[] = {
+      {"small module at the start", 0, nullptr, false},
+      {".rsrc past 3.75 GiB", kFarAway, nullptr, false},
+      {"menu data of 1 GiB: its template, then holes", kFarAway,
+       [&](std::vector<uint8_t>& b) {
+         w::PutU32(b, section + 16, rsrcSize + kOneGiB);
+         w::PutU32(b, menuEntry + 4, kOneGiB);
+       },
+       false},
+      {"menu data wholly in the holes", kFarAway,
+       [&](std::vector<uint8_t>& b) {
+         w::PutU32(b, section + 16, 2 * kOneGiB);
+         w::PutU32(b, menuEntry, rsrcRva + kOneGiB);
+         w::PutU32(b, menuEntry + 4, kOneGiB / 4);
+       },
+       true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    std::vector<uint8_t> bytes = image.bytes;
+    if (c.patch) c.patch(bytes);
+    std::vector<std::pair<uint64_t, std::vector<uint8_t>>> pieces;
+    if (c.moveRsrcTo == 0) {
+      pieces.emplace_back(0, bytes);
+    } else {
+      w::PutU32(bytes, section + 20, c.moveRsrcTo);
+      pieces.emplace_back(0, std::vector<uint8_t>(bytes.begin(), bytes.begin() + rsrcAt));
+      pieces.emplace_back(c.moveRsrcTo, std::vector<uint8_t>(bytes.begin() + rsrcAt, bytes.end()));
+    }
+    const std::string path = (dir_ / "sparse.dll").string();
+    if (!WriteSparse(path, kFileSize, pieces)) {
+      std::filesystem::remove(path);
+      GTEST_SKIP() << "the filesystem under " << dir_ << " cannot make sparse files";
+    }
+    std::vector<std::string> failures;
+    const std::vector<std::string> want = {
+        kSep,
+        "File : " + path,
+        "MenuID : 1",
+        c.menuFails ? "R メニューの読み込みに失敗しました。" : "R   &の付け忘れ : (G)",
+        "DialogID : 1",
+        "Title : ok",
+        "R   &の付け忘れ : (D)",
+        " ",
+        "終了しました。  エラー数 : 2",
+    };
+    EXPECT_EQ(Scan({path}, 0x0411, &failures), want);
+    if (c.menuFails) {
+      ASSERT_EQ(failures.size(), 1u);
+      EXPECT_NE(failures[0].find(std::to_string(pe::kMaxMenuTemplateSize)), std::string::npos)
+          << failures[0];
+    } else {
+      EXPECT_EQ(failures, std::vector<std::string>());
+    }
+    std::filesystem::remove(path);
+  }
+}
+
+// Names may share one large template, so what a scan reads is bounded per module: every read
+// counts (up to the most one template is read from) and the names past the budget fail.
+TEST_F(PeScan, TemplateBytesAreBoundedPerModule) {
+  const std::size_t fit = kMaxTemplateBytesPerModule / pe::kMaxMenuTemplateSize;
+  std::vector<uint8_t> padded = w::ClassicMenu({w::Item(u"(G)")});
+  padded.resize(pe::kMaxMenuTemplateSize + 4096);  // counts as the bound, not its own size
+  std::vector<w::Resource> resources;
+  for (std::size_t i = 0; i < fit + 2; ++i) {
+    const auto id = static_cast<uint16_t>(i + 1);
+    resources.push_back(Menu(ResourceName::Id(id), i == 0 ? padded : std::vector<uint8_t>{0}));
+  }
+  w::Image image = w::BuildImage(resources);
+  const std::size_t first = image.layout.resources[0].dataEntry;
+  for (std::size_t i = 1; i < resources.size(); ++i) {
+    const std::size_t entry = image.layout.resources[i].dataEntry;
+    std::copy_n(image.bytes.begin() + first, 8, image.bytes.begin() + entry);  // RVA, size
+  }
+  const std::string path = Write("shared.dll", image.bytes);
+  std::vector<std::string> want = {kSep, "File : " + path};
+  for (std::size_t i = 0; i < resources.size(); ++i) {
+    want.push_back("MenuID : " + std::to_string(i + 1));
+    want.push_back(i < fit ? "R   &の付け忘れ : (G)" : "R メニューの読み込みに失敗しました。");
+  }
+  want.push_back(" ");
+  want.push_back("終了しました。  エラー数 : " + std::to_string(resources.size()));
+  std::vector<std::string> failures;
+  EXPECT_EQ(Scan({path}, 0x0411, &failures), want);
+  ASSERT_EQ(failures.size(), 2u);
+  EXPECT_NE(failures[0].find("read from one module"), std::string::npos) << failures[0];
 }
 
 }  // namespace

@@ -138,17 +138,14 @@ Result<DialogItem> ReadItem(ByteReader& reader, bool extended, std::size_t index
   return item;
 }
 
-}  // namespace
-
-namespace {
-
 // Where each item lies in the template's bytes: [begin, end), begin DWORD-aligned.
 struct ItemExtent {
   std::size_t begin = 0;
   std::size_t end = 0;
 };
 
-Result<DialogTemplate> Parse(std::span<const uint8_t> data, std::vector<ItemExtent>* extents) {
+Result<DialogTemplate> ParseWithin(std::span<const uint8_t> data,
+                                   std::vector<ItemExtent>* extents) {
   ByteReader reader(data);
   DialogTemplate dialog;
   std::optional<uint16_t> first = reader.ReadU16();
@@ -213,6 +210,16 @@ Result<DialogTemplate> Parse(std::span<const uint8_t> data, std::vector<ItemExte
     if (!item) return Error{item.error()};
     dialog.items.push_back(std::move(*item));
     if (extents) extents->push_back({begin, reader.offset()});
+  }
+  return dialog;
+}
+
+Result<DialogTemplate> Parse(std::span<const uint8_t> data, std::vector<ItemExtent>* extents) {
+  if (data.size() <= kMaxDialogTemplateSize) return ParseWithin(data, extents);
+  Result<DialogTemplate> dialog = ParseWithin(data.first(kMaxDialogTemplateSize), extents);
+  if (!dialog) {
+    return Error{"dialog needs more than the " + std::to_string(kMaxDialogTemplateSize) +
+                 " bytes a dialog is read from (" + dialog.error() + ")"};
   }
   return dialog;
 }

@@ -1,6 +1,7 @@
 // DialogTemplate: an RT_DIALOG template, classic or extended, and the dialog it would create.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -69,8 +70,13 @@ struct DialogTemplate {
   friend bool operator==(const DialogTemplate&, const DialogTemplate&) = default;
 };
 
+// A bound of our own: a parsed dialog takes a few times the bytes it is read from, so it is
+// read from at most this much of its data. Real templates are a few kilobytes.
+inline constexpr std::size_t kMaxDialogTemplateSize = std::size_t{1} << 20;
+
 // Parses the resource data of an RT_DIALOG entry (DLGTEMPLATE or DLGTEMPLATEEX and their
-// items). Truncation, an item count the data cannot hold or an unterminated string is an error.
+// items). Truncation, an item count the data cannot hold, an unterminated string or a dialog
+// that needs more than kMaxDialogTemplateSize bytes is an error.
 Result<DialogTemplate> ParseDialogTemplate(std::span<const uint8_t> data);
 
 // The system's name for a predefined control class ordinal (0x80 "Button" .. 0x85 "ComboBox");

@@ -62,9 +62,7 @@ Result<RawItem> ReadExtendedItem(ByteReader& reader) {
   return item;
 }
 
-}  // namespace
-
-Result<Menu> ParseMenuTemplate(std::span<const uint8_t> data) {
+Result<Menu> ParseWithin(std::span<const uint8_t> data) {
   ByteReader reader(data);
   std::optional<uint16_t> version = reader.ReadU16();
   std::optional<uint16_t> offset = reader.ReadU16();
@@ -119,6 +117,18 @@ Result<Menu> ParseMenuTemplate(std::span<const uint8_t> data) {
     menu.levels[stack.back().level].items.push_back(std::move(item));
     stack.back().closed = raw->last;
     if (submenu >= 0) stack.push_back(Frame{static_cast<std::size_t>(submenu), false});
+  }
+  return menu;
+}
+
+}  // namespace
+
+Result<Menu> ParseMenuTemplate(std::span<const uint8_t> data) {
+  if (data.size() <= kMaxMenuTemplateSize) return ParseWithin(data);
+  Result<Menu> menu = ParseWithin(data.first(kMaxMenuTemplateSize));
+  if (!menu) {
+    return Error{"menu needs more than the " + std::to_string(kMaxMenuTemplateSize) +
+                 " bytes a menu is read from (" + menu.error() + ")"};
   }
   return menu;
 }

@@ -34,6 +34,10 @@ struct Menu {
 // A bound of our own: no real menu comes near it, and it keeps the parse stack small whatever
 // a hostile template claims.
 inline constexpr std::size_t kMaxMenuDepth = 64;
+// Also ours: a parsed item takes several times the bytes it is read from, so a menu is read
+// from at most this much of its data. Trailing bytes past the end markers are never read
+// anyway, and real templates are a few kilobytes.
+inline constexpr std::size_t kMaxMenuTemplateSize = std::size_t{1} << 20;
 
 // Classic item flags (MF_*) and extended item types and flags (MFT_*, resInfo).
 inline constexpr uint16_t kMfBitmap = 0x0004;
@@ -48,7 +52,8 @@ inline constexpr uint16_t kResInfoLast = 0x80;
 
 // Parses the resource data of an RT_MENU entry. Header version 0 is the classic template,
 // 1 the extended one; any other version, truncation, a level without its end marker, nesting
-// deeper than kMaxMenuDepth or an unterminated text is an error.
+// deeper than kMaxMenuDepth, an unterminated text or a menu that needs more than
+// kMaxMenuTemplateSize bytes is an error.
 Result<Menu> ParseMenuTemplate(std::span<const uint8_t> data);
 
 }  // namespace quillet::pe

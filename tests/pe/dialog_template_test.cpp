@@ -242,6 +242,27 @@ TEST(DialogTemplateTest, CopyForCreationIsHiddenAndHasNoOleControls) {
   EXPECT_FALSE(PrepareTemplateForCreation(std::vector<uint8_t>(10, 0)));
 }
 
+// As for menus: a dialog read within the bound parses whatever its data size; one that needs
+// more fails.
+TEST(DialogTemplateTest, SizeBound) {
+  auto withTitle = [](std::size_t units) {
+    DialogTemplate d;
+    d.items = {Control(0x82, std::u16string(units, u'a'))};
+    return DialogBytes(d);
+  };
+  std::vector<uint8_t> fits = withTitle(kMaxDialogTemplateSize / 2 - 64);
+  ASSERT_LE(fits.size(), kMaxDialogTemplateSize);
+  fits.resize(kMaxDialogTemplateSize + 4096, 0xFF);
+  Result<DialogTemplate> parsed = ParseDialogTemplate(fits);
+  ASSERT_TRUE(parsed) << parsed.error();
+  EXPECT_EQ(parsed->items.at(0).title.text.size(), kMaxDialogTemplateSize / 2 - 64);
+
+  Result<DialogTemplate> refused = ParseDialogTemplate(withTitle(kMaxDialogTemplateSize / 2));
+  ASSERT_FALSE(refused);
+  EXPECT_NE(refused.error().find(std::to_string(kMaxDialogTemplateSize)), std::string::npos)
+      << refused.error();
+}
+
 TEST(DialogTemplateTest, PredefinedClassNames) {
   EXPECT_EQ(PredefinedClassName(kButton), u"Button");
   EXPECT_EQ(PredefinedClassName(kComboBox), u"ComboBox");

@@ -136,6 +136,30 @@ TEST(MenuTemplateTest, DepthBound) {
   }
 }
 
+// Bytes past the end markers are never read, so a large data size alone is no fault; only a
+// menu that needs more than the bound fails.
+TEST(MenuTemplateTest, SizeBound) {
+  for (const Format& format : kFormats) {
+    SCOPED_TRACE(format.name);
+    auto items = [&](std::size_t n) { return format.build(std::vector<MenuNode>(n, Item(u"x"))); };
+    const std::size_t itemSize = items(2).size() - items(1).size();
+    const std::size_t n = kMaxMenuTemplateSize / itemSize;
+    std::vector<uint8_t> fits = items(n - 1);
+    ASSERT_LE(fits.size(), kMaxMenuTemplateSize);
+    fits.resize(kMaxMenuTemplateSize + 4096, 0xFF);
+    Result<Menu> menu = ParseMenuTemplate(fits);
+    ASSERT_TRUE(menu) << menu.error();
+    EXPECT_EQ(menu->levels[0].items.size(), n - 1);
+
+    const std::vector<uint8_t> tooLarge = items(n + 1);
+    ASSERT_GT(tooLarge.size(), kMaxMenuTemplateSize);
+    Result<Menu> refused = ParseMenuTemplate(tooLarge);
+    ASSERT_FALSE(refused);
+    EXPECT_NE(refused.error().find(std::to_string(kMaxMenuTemplateSize)), std::string::npos)
+        << refused.error();
+  }
+}
+
 std::vector<uint8_t> Patched(std::vector<uint8_t> bytes, std::size_t offset, uint16_t value) {
   writer::PutU16(bytes, offset, value);
   return bytes;

@@ -352,6 +352,12 @@ TEST(PeImageTest, MalformedModulesGiveErrors) {
       {".rsrc raw data past the end of the file",
        [](Image& m) { PutU32(m.bytes, m.layout.rsrcSectionHeader + 20, 0x00100000); }, Stage::kList,
        "past the end of the file"},
+      {".rsrc raw data near 4 GiB, its size reaching past it",
+       [](Image& m) {
+         PutU32(m.bytes, m.layout.rsrcSectionHeader + 16, 0xFFFFFFFF);
+         PutU32(m.bytes, m.layout.rsrcSectionHeader + 20, 0xFFFFFF00);
+       },
+       Stage::kList, "past the end of the file"},
       {"root directory with more entries than bytes",
        [](Image& m) { PutU16(m.bytes, m.layout.resourceRoot + 14, 0xFFFF); }, Stage::kList,
        "entries"},
