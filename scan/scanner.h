@@ -18,6 +18,10 @@ class Scanner;
 // The plain dialog into which each scanned dialog template is instantiated.
 class CTemplateHostDialog {
  public:
+  // Its nominal template in the desktop program's resources (IDD_TEMPLATE_HOST); it is never
+  // created from it.
+  static constexpr int kTemplateId = 131;
+
   // Creates a dialog from `templ` with `module` as the instance its references resolve in.
   bool CreateFromTemplate(ResourceServices& services, const DialogTemplate& templ, Module& module);
   DialogWindow* window() const { return window_.get(); }

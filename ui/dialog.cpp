@@ -86,12 +86,6 @@ INT_PTR Dialog::DoModal() {
   return result_;
 }
 
-bool Dialog::CreateIndirect(const void* dialogTemplate, HWND parent, HINSTANCE instance) {
-  hwnd_ = CreateDialogIndirectParamA(instance, static_cast<LPCDLGTEMPLATEA>(dialogTemplate), parent,
-                                     Procedure, reinterpret_cast<LPARAM>(this));
-  return hwnd_ != nullptr;
-}
-
 void Dialog::DestroyWindow() {
   if (!hwnd_) return;
   HWND window = hwnd_;

@@ -1,5 +1,6 @@
 // A dialog built from one of the program's templates: modal runs with their own message loop,
-// modeless creation from a template in memory, message dispatch and control binding.
+// message dispatch and control binding. (Scanned templates are created by the resource
+// services, hidden, and need none of this.)
 #pragma once
 
 #include <windows.h>
@@ -29,9 +30,6 @@ class Dialog {
   // are pumped until EndDialog; then the owner is enabled again and the window destroyed.
   // Returns EndDialog's result, or -1 when the dialog could not be created.
   INT_PTR DoModal();
-  // Creates a modeless dialog from a template in memory; `instance` is where the template's
-  // own references (icons, menus) are looked up. True when a window exists afterwards.
-  bool CreateIndirect(const void* dialogTemplate, HWND parent, HINSTANCE instance);
   void DestroyWindow();
   void EndDialog(INT_PTR result);
 

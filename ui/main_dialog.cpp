@@ -12,6 +12,9 @@
 #include "ui/icon_placement.h"
 
 namespace quillet {
+
+static_assert(CTemplateHostDialog::kTemplateId == IDD_TEMPLATE_HOST);
+
 namespace {
 
 // A string of the program's own string table; empty when it is missing.
