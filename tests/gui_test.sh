@@ -7,18 +7,7 @@ set -u
 win_build=$(cd "$1" && pwd)
 linux_build=$(cd "$2" && pwd)
 src=$(cd "$3" && pwd)
-wine=/usr/lib/wine/wine64
-corpus=/usr/lib/x86_64-linux-gnu/wine/x86_64-windows
-for need in "$wine" "$corpus/notepad.exe" "$win_build/quillet_gui_test.exe" \
-  "$linux_build/examples/sample.exe"; do
-  [ -e "$need" ] || { echo "skipped: $need missing"; exit 77; }
-done
-command -v xvfb-run >/dev/null || { echo "skipped: no xvfb-run"; exit 77; }
-locale -a | grep -qi '^ja_JP.utf8$' || { echo "skipped: no ja_JP.UTF-8 locale"; exit 77; }
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export WINEPREFIX=$work/prefix WINEDEBUG=-all LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+. "$src/tests/wine_env.sh" "$win_build/quillet_gui_test.exe" "$linux_build/examples/sample.exe"
 out=$win_build/gui
 rm -rf "$out"
 mkdir -p "$out" "$work/folder"

@@ -13,17 +13,7 @@ src=$3
 shift 3
 fixtures=("$@")
 linux_dir=$(dirname "$linux_exe")
-wine=/usr/lib/wine/wine64
-corpus=/usr/lib/x86_64-linux-gnu/wine/x86_64-windows
-for need in "$wine" "$corpus/notepad.exe"; do
-  [ -e "$need" ] || { echo "skipped: $need missing"; exit 77; }
-done
-command -v xvfb-run >/dev/null || { echo "skipped: no xvfb-run"; exit 77; }
-locale -a | grep -qi '^ja_JP.utf8$' || { echo "skipped: no ja_JP.UTF-8 locale"; exit 77; }
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export WINEPREFIX=$work/prefix WINEDEBUG=-all LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+. "$src/tests/wine_env.sh"
 
 # The samples: 32-bit (the bundled one) and 64-bit; the platform loads both as data.
 x86_64-w64-mingw32-windres "$src/examples/sample.rc" -O coff -o "$work/sample.res" &&
