@@ -28,7 +28,9 @@ void ProgressLine::Update(std::size_t done) {
 
 void ProgressLine::Clear() {
   if (!shown()) return;
-  const std::string blank = "\r" + std::string(static_cast<std::size_t>(width_), ' ') + "\r";
+  std::string blank(static_cast<std::size_t>(width_) + 2, ' ');
+  blank.front() = '\r';
+  blank.back() = '\r';
   std::fputs(blank.c_str(), out_);
   std::fflush(out_);
   width_ = 0;
