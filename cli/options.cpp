@@ -96,6 +96,10 @@ ConsoleOptions ResolveConsole(const OutputOptions& options, std::FILE* out) {
   return console;
 }
 
+bool IsTerminal(std::FILE* stream) {
+  return QUILLET_ISATTY(stream) != 0;
+}
+
 int UsageError(const std::string& message) {
   std::fprintf(stderr, "quillet: %s\n", message.c_str());
   return kExitUsage;

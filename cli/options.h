@@ -41,6 +41,9 @@ bool ParseOutputOption(const std::vector<std::string_view>& args, std::size_t& i
 // Colour only on a terminal and never when NO_COLOR is set, unless asked for.
 ConsoleOptions ResolveConsole(const OutputOptions& options, std::FILE* out);
 
+// True when `stream` is a terminal (a console on Windows).
+bool IsTerminal(std::FILE* stream);
+
 // Prints "quillet: <message>" on standard error and returns kExitUsage.
 int UsageError(const std::string& message);
 

@@ -5,10 +5,16 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <optional>
+#include <string>
+#include <thread>
 
 #include "cli/console_view.h"
 #include "cli/options.h"
+#include "cli/ordered_pool.h"
+#include "cli/progress_line.h"
+#include "cli/report_recorder.h"
 #include "scan/pe_services.h"
 #include "scan/scanner.h"
 #ifdef _WIN32
@@ -36,11 +42,17 @@ constexpr const char* kScanUsage =
     "  --lang LANGID     language to prefer when a resource has several (default 0x0411;\n"
     "                    the neutral language comes first, then this one, its neutral\n"
     "                    sublanguage, 0x0409 and the first stored), e.g. --lang 0x0409\n"
-    "  -q, --quiet       do not explain failures on standard error\n"
+    "  -j, --jobs N      scan up to N files at once (default: one per processor); N is\n"
+    "                    1 to 256, other values are refused; the report, its order and\n"
+    "                    the exit status are the same as with -j 1\n"
+    "  -q, --quiet       do not explain failures on standard error, and show no\n"
+    "                    progress (shown on a terminal's standard error for long scans)\n"
 #ifdef _WIN32
     "  --reader READER   pe (default): read the module file itself, running none of its\n"
     "                    code; windows: load it as a data file with LoadLibraryEx and\n"
-    "                    create its dialogs (hidden) as the desktop tool does\n"
+    "                    create its dialogs (hidden) as the desktop tool does; it scans\n"
+    "                    one file at a time whatever --jobs says, as the platform ties\n"
+    "                    the dialogs it creates to one thread\n"
 #endif
     ;
 
@@ -62,6 +74,32 @@ std::optional<uint16_t> ParseLangId(std::string_view text) {
   }
   if (used != s.size() || value > 0xFFFF) return std::nullopt;
   return static_cast<uint16_t>(value);
+}
+
+constexpr unsigned kMaxJobs = 256;
+
+std::optional<unsigned> ParseJobs(std::string_view text) {
+  if (text.empty() || text.size() > 3) return std::nullopt;
+  unsigned value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + static_cast<unsigned>(c - '0');
+  }
+  if (value < 1 || value > kMaxJobs) return std::nullopt;
+  return value;
+}
+
+// The value of "--jobs N", "--jobs=N", "-j N" or "-jN" at args[i].
+std::optional<std::string_view> JobsValue(const std::vector<std::string_view>& args, std::size_t& i,
+                                          std::string& error) {
+  const std::string_view arg = args[i];
+  if (arg.size() > 2 && arg.starts_with("-j")) return arg.substr(2);
+  if (arg == "-j") return OptionValue(args, i, "-j", error);
+  return OptionValue(args, i, "--jobs", error);
+}
+
+unsigned DefaultJobs() {
+  return std::max(1u, std::thread::hardware_concurrency());
 }
 
 bool LooksLikeModule(const fs::path& path) {
@@ -121,6 +159,7 @@ int RunScan(const std::vector<std::string_view>& args) {
   bool quiet = false;
   uint16_t language = 0x0411;
   bool windowsReader = false;
+  unsigned jobs = DefaultJobs();
   std::vector<std::string> paths;
   bool onlyOperands = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -141,6 +180,14 @@ int RunScan(const std::vector<std::string_view>& args) {
       recursive = true;
     } else if (arg == "-q" || arg == "--quiet") {
       quiet = true;
+    } else if (auto count = JobsValue(args, i, error); count || !error.empty()) {
+      if (!count) return UsageError(error);
+      auto parsed = ParseJobs(*count);
+      if (!parsed) {
+        return UsageError("--jobs takes a number of files to scan at once, from 1 to " +
+                          std::to_string(kMaxJobs) + ", not '" + std::string(*count) + "'");
+      }
+      jobs = *parsed;
     } else if (auto value = OptionValue(args, i, "--lang", error); value || !error.empty()) {
       if (!value) return UsageError(error);
       auto lang = ParseLangId(*value);
@@ -173,27 +220,58 @@ int RunScan(const std::vector<std::string_view>& args) {
   if (!error.empty()) return UsageError(error);
 
   const CodePage codePage;
-#ifdef _WIN32
-  auto services =
-      windowsReader ? MakeWin32ResourceServices() : MakePeResourceServices(codePage, language);
-#else
-  (void)windowsReader;
-  auto services = MakePeResourceServices(codePage, language);
-#endif
   ConsoleView view(stdout, codePage, ResolveConsole(output, stdout));
-  Scanner scanner(view, *services, codePage);
-  std::string current;
-  if (!quiet) {
-    scanner.SetFailureListener([&](const std::string& what) {
-      std::fprintf(stderr, "quillet: %s: %s\n", current.c_str(), what.c_str());
-    });
-  }
+  // The Windows reader's dialogs belong to the thread that created them: one file at a time,
+  // on this thread.
+  if (windowsReader) jobs = 1;
+
+  // Each worker scans with its own services and scanner into a recorder; this thread alone
+  // writes the reports, in the order of the files, with the reasons for failures among them.
+  struct FileReport {
+    std::vector<RecordedEntry> entries;
+    int32_t errorCount = 0;
+  };
+  auto makeWorker = [&] {
+    struct Worker {
+      std::unique_ptr<ResourceServices> services;
+      ReportRecorder recorder;
+      std::unique_ptr<Scanner> scanner;
+      std::string current;
+    };
+    auto worker = std::make_shared<Worker>();
+#ifdef _WIN32
+    worker->services =
+        windowsReader ? MakeWin32ResourceServices() : MakePeResourceServices(codePage, language);
+#else
+    worker->services = MakePeResourceServices(codePage, language);
+#endif
+    worker->scanner = std::make_unique<Scanner>(worker->recorder, *worker->services, codePage);
+    if (!quiet) {
+      worker->scanner->SetFailureListener([w = worker.get()](const std::string& what) {
+        w->recorder.AddDiagnostic("quillet: " + w->current + ": " + what + "\n");
+      });
+    }
+    return [worker, &files, &codePage](std::size_t i) {
+      const std::string& file = files[i];
+      worker->current = file;
+      worker->scanner->ScanFile(ReportPath(file, codePage), file);
+      return FileReport{worker->recorder.Take(), worker->scanner->ErrorCount()};
+    };
+  };
+
+  const bool reportOnTerminal = IsTerminal(stdout);
+  ProgressLine progress(stderr, !quiet && IsTerminal(stderr), files.size());
   uint64_t errorLines = 0;
-  for (const std::string& file : files) {
-    current = file;
-    scanner.ScanFile(ReportPath(file, codePage), file);
-    errorLines += static_cast<uint32_t>(scanner.ErrorCount());
-  }
+  // A few files per worker may wait for their turn, enough to keep the workers busy while a
+  // slow file holds up the output.
+  RunInOrder<FileReport>(files.size(), jobs, std::size_t{4} * jobs, makeWorker,
+                         [&](std::size_t i, FileReport report) {
+                           if (reportOnTerminal || HasDiagnostics(report.entries)) progress.Clear();
+                           Replay(report.entries, view, stderr);
+                           errorLines += static_cast<uint32_t>(report.errorCount);
+                           progress.Update(i + 1);
+                         });
+  progress.Clear();
   if (std::fflush(stdout) != 0 || !view.ok()) {
     std::fputs("quillet: error writing the report to standard output\n", stderr);
     return kExitUsage;

@@ -1,0 +1,56 @@
+// ReportRecorder: a file's report kept for later, and its replay into the console's view.
+#include "cli/report_recorder.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace quillet::cli {
+namespace {
+
+int32_t SaturatingAdd(int32_t a, std::size_t b) {
+  const auto room = static_cast<std::size_t>(std::numeric_limits<int32_t>::max() - a);
+  return b >= room ? std::numeric_limits<int32_t>::max() : a + static_cast<int32_t>(b);
+}
+
+}  // namespace
+
+void ReportRecorder::ReplaceSel(std::string_view text) {
+  length_ = SaturatingAdd(length_, text.size());
+  lines_ =
+      SaturatingAdd(lines_, static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')));
+  entries_.push_back({format_, std::string(text), false});
+}
+
+void ReportRecorder::AddDiagnostic(std::string message) {
+  entries_.push_back({CharFormat(), std::move(message), true});
+}
+
+std::vector<RecordedEntry> ReportRecorder::Take() {
+  std::vector<RecordedEntry> taken;
+  taken.swap(entries_);
+  length_ = 0;
+  lines_ = 1;
+  return taken;
+}
+
+void Replay(const std::vector<RecordedEntry>& entries, LogView& view, std::FILE* diagnostics) {
+  for (const RecordedEntry& entry : entries) {
+    if (entry.diagnostic) {
+      std::fwrite(entry.text.data(), 1, entry.text.size(), diagnostics);
+      continue;
+    }
+    const int32_t end = view.GetTextLength();
+    view.ExSetSel(end, end);
+    view.SetSelectionCharFormat(entry.format);
+    view.ReplaceSel(entry.text);
+    view.LineScroll(0, view.GetLineCount());
+    view.RedrawNow();
+  }
+}
+
+bool HasDiagnostics(const std::vector<RecordedEntry>& entries) {
+  return std::any_of(entries.begin(), entries.end(),
+                     [](const RecordedEntry& e) { return e.diagnostic; });
+}
+
+}  // namespace quillet::cli
