@@ -52,7 +52,7 @@ void ConsoleView::ReplaceSel(std::string_view text) {
 }
 
 void ConsoleView::RedrawNow() {
-  if (std::fflush(out_) != 0) ok_ = false;
+  if (options_.flushEachLine && std::fflush(out_) != 0) ok_ = false;
 }
 
 }  // namespace quillet::cli

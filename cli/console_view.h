@@ -17,6 +17,8 @@ struct ConsoleOptions {
   // On a terminal, control characters from a scanned file (an escape sequence in a menu text)
   // are shown in caret notation (^[) instead of being obeyed.
   bool escapeControls = false;
+  // A terminal shows each line as it comes; files and pipes get the stream's own buffering.
+  bool flushEachLine = false;
 };
 
 // Keeps only the counts the report asks for (text length, line count); the text itself goes

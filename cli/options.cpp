@@ -80,6 +80,7 @@ ConsoleOptions ResolveConsole(const OutputOptions& options, std::FILE* out) {
   ConsoleOptions console;
   console.encoding = options.encoding;
   console.escapeControls = options.encoding == OutputEncoding::kUtf8 && QUILLET_ISATTY(out);
+  console.flushEachLine = QUILLET_ISATTY(out);
   switch (options.color) {
     case ColorMode::kAlways:
       console.color = true;

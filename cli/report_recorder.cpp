@@ -36,6 +36,7 @@ std::vector<RecordedEntry> ReportRecorder::Take() {
 void Replay(const std::vector<RecordedEntry>& entries, LogView& view, std::FILE* diagnostics) {
   for (const RecordedEntry& entry : entries) {
     if (entry.diagnostic) {
+      std::fflush(nullptr);  // the report's earlier lines first, where both streams meet
       std::fwrite(entry.text.data(), 1, entry.text.size(), diagnostics);
       continue;
     }
