@@ -64,8 +64,13 @@ std::string Describe(const NameOrOrdinal& name) {
       return "(none)";
     case NameOrOrdinal::Kind::kOrdinal:
       return "ordinal " + Hex(name.ordinal);
-    case NameOrOrdinal::Kind::kString:
-      return "\"" + Printable(name.text) + "\"";
+    case NameOrOrdinal::Kind::kString: {
+      // Appended, not prefixed: GCC 12 warns falsely (-Wrestrict) on "..." + std::string&&.
+      std::string quoted(1, '"');
+      quoted += Printable(name.text);
+      quoted += '"';
+      return quoted;
+    }
   }
   return {};
 }
