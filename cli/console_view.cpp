@@ -1,23 +1,10 @@
 // ConsoleView: the command line's log view.
 #include "cli/console_view.h"
 
-#include <algorithm>
-#include <limits>
-
 namespace quillet::cli {
-namespace {
-
-int32_t SaturatingAdd(int32_t a, std::size_t b) {
-  const auto room = static_cast<std::size_t>(std::numeric_limits<int32_t>::max() - a);
-  return b >= room ? std::numeric_limits<int32_t>::max() : a + static_cast<int32_t>(b);
-}
-
-}  // namespace
 
 void ConsoleView::ReplaceSel(std::string_view text) {
-  length_ = SaturatingAdd(length_, text.size());
-  lines_ =
-      SaturatingAdd(lines_, static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')));
+  Count(text);
 
   std::string bytes;
   if (options_.encoding == OutputEncoding::kCodePage) {
@@ -41,7 +28,7 @@ void ConsoleView::ReplaceSel(std::string_view text) {
     bytes.swap(lf);
   }
 
-  const bool red = options_.color && format_.crTextColor == CharFormat::kRed;
+  const bool red = options_.color && format().crTextColor == CharFormat::kRed;
   if (red) {
     // Colour the text, not the line break, so a pager's line stays clean.
     std::size_t body = bytes.size();

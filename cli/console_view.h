@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "cli/counting_view.h"
 #include "report/log_line.h"
 #include "text/codepage.h"
 
@@ -24,19 +25,13 @@ struct ConsoleOptions {
 // Keeps only the counts the report asks for (text length, line count); the text itself goes
 // straight to the stream. UTF-8 output ends lines with LF; code-page output keeps the exact
 // bytes the view receives, CR LF included.
-class ConsoleView : public LogView {
+class ConsoleView : public CountingView {
  public:
   ConsoleView(std::FILE* out, const CodePage& codePage, ConsoleOptions options)
       : out_(out), codePage_(codePage), options_(options) {}
 
-  int32_t GetTextLength() override { return length_; }
-  void ExSetSel(int32_t, int32_t) override {}
-  void SetSelectionCharFormat(const CharFormat& format) override { format_ = format; }
   void ReplaceSel(std::string_view text) override;
-  int32_t GetLineCount() override { return lines_; }
-  void LineScroll(int32_t, int32_t) override {}
   void RedrawNow() override;
-  void SetRedraw(bool) override {}
 
   // False once a write to the stream failed.
   bool ok() const { return ok_; }
@@ -45,9 +40,6 @@ class ConsoleView : public LogView {
   std::FILE* out_;
   CodePage codePage_;
   ConsoleOptions options_;
-  CharFormat format_;
-  int32_t length_ = 0;
-  int32_t lines_ = 1;  // an empty rich edit control has one line
   bool ok_ = true;
 };
 

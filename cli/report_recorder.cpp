@@ -1,24 +1,11 @@
 // ReportRecorder: a file's report kept for later, and its replay into the console's view.
 #include "cli/report_recorder.h"
 
-#include <algorithm>
-#include <limits>
-
 namespace quillet::cli {
-namespace {
-
-int32_t SaturatingAdd(int32_t a, std::size_t b) {
-  const auto room = static_cast<std::size_t>(std::numeric_limits<int32_t>::max() - a);
-  return b >= room ? std::numeric_limits<int32_t>::max() : a + static_cast<int32_t>(b);
-}
-
-}  // namespace
 
 void ReportRecorder::ReplaceSel(std::string_view text) {
-  length_ = SaturatingAdd(length_, text.size());
-  lines_ =
-      SaturatingAdd(lines_, static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')));
-  entries_.push_back({format_, std::string(text), false});
+  Count(text);
+  entries_.push_back({format(), std::string(text), false});
 }
 
 void ReportRecorder::AddDiagnostic(std::string message) {
@@ -28,8 +15,7 @@ void ReportRecorder::AddDiagnostic(std::string message) {
 std::vector<RecordedEntry> ReportRecorder::Take() {
   std::vector<RecordedEntry> taken;
   taken.swap(entries_);
-  length_ = 0;
-  lines_ = 1;
+  ResetCounts();
   return taken;
 }
 

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/counting_view.h"
 #include "report/log_view.h"
 
 namespace quillet::cli {
@@ -21,16 +22,9 @@ struct RecordedEntry {
 // Records what LogLine inserts, each piece with its format, plus the diagnostics told in
 // between, so that a worker thread can scan a file while the main thread alone writes to the
 // console.
-class ReportRecorder : public LogView {
+class ReportRecorder : public CountingView {
  public:
-  int32_t GetTextLength() override { return length_; }
-  void ExSetSel(int32_t, int32_t) override {}
-  void SetSelectionCharFormat(const CharFormat& format) override { format_ = format; }
   void ReplaceSel(std::string_view text) override;
-  int32_t GetLineCount() override { return lines_; }
-  void LineScroll(int32_t, int32_t) override {}
-  void RedrawNow() override {}
-  void SetRedraw(bool) override {}
 
   void AddDiagnostic(std::string message);
   // What was recorded since the last call; the recorder starts over empty.
@@ -38,9 +32,6 @@ class ReportRecorder : public LogView {
 
  private:
   std::vector<RecordedEntry> entries_;
-  CharFormat format_;
-  int32_t length_ = 0;
-  int32_t lines_ = 1;
 };
 
 // Inserts each recorded line into `view` with the calls LogLine makes, and writes each
