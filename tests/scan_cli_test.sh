@@ -2,25 +2,7 @@
 # End-to-end runs of `quillet scan` on the sample module built by the Windows toolchain and on
 # bad paths. Needs QUILLET and SAMPLE (the sample module) in the environment.
 set -u
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-passed=0
-failed=0
-q=$QUILLET
-
-pass() { passed=$((passed + 1)); }
-fail() {
-  echo "FAIL $1"
-  failed=$((failed + 1))
-}
-
-# same NAME WANT GOT: byte comparison with a readable diff on failure.
-same() {
-  if cmp -s "$2" "$3"; then pass; else
-    fail "$1"
-    diff "$2" "$3" | head -20
-  fi
-}
+. "$(dirname "$0")/scan_test_lib.sh"
 
 cp "$SAMPLE" "$work/sample.exe"
 cd "$work"
@@ -89,16 +71,6 @@ printf 'File : folder/a.dll\nFile : folder/sub/b.exe\n' >want
 same recursive want got
 
 # Usage errors: exit 2, a message, nothing on standard output.
-usage() {
-  local name=$1 pattern=$2
-  shift 2
-  "$q" scan "$@" >out 2>err
-  local rc=$?
-  if [ $rc = 2 ] && [ ! -s out ] && grep -q -- "$pattern" err; then pass; else
-    fail "usage $name (exit $rc)"
-    cat err
-  fi
-}
 usage no-path 'no PATH given'
 usage bad-lang 'LANGID' --lang 0x10000 sample.exe
 usage bad-lang-text 'LANGID' --lang=ja sample.exe

@@ -4,18 +4,8 @@
 # terminal. Needs QUILLET and SAMPLE (the sample module); also uses Wine's PE files when the
 # wine64 package is installed.
 set -u
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-passed=0
-failed=0
-q=$QUILLET
+. "$(dirname "$0")/scan_test_lib.sh"
 wine=${WINE_PE_DIR:-/usr/lib/x86_64-linux-gnu/wine/x86_64-windows}
-
-pass() { passed=$((passed + 1)); }
-fail() {
-  echo "FAIL $1"
-  failed=$((failed + 1))
-}
 
 cd "$work"
 # Mixed fixtures: modules with findings and failures, files that are no module (one only a
@@ -83,16 +73,6 @@ for form in "-j2" "-j 2" "--jobs=2" "--jobs 256"; do
   "$q" scan $form "$SAMPLE" >/dev/null 2>&1
   [ $? = 1 ] && pass || fail "accepts $form"
 done
-usage() {
-  local name=$1 pattern=$2
-  shift 2
-  "$q" scan "$@" >out 2>err
-  local rc=$?
-  if [ $rc = 2 ] && [ ! -s out ] && grep -q -- "$pattern" err; then pass; else
-    fail "usage $name (exit $rc)"
-    cat err
-  fi
-}
 usage zero "from 1 to 256, not '0'" --jobs 0 "$SAMPLE"
 usage word "not 'x'" --jobs x "$SAMPLE"
 usage negative "not '-1'" --jobs -1 "$SAMPLE"
