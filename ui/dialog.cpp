@@ -37,8 +37,8 @@ Dialog::~Dialog() {
 }
 
 INT_PTR Dialog::DoModal() {
-  const std::span<const uint8_t> bytes = OwnTemplate(templateId_);
-  if (bytes.empty()) return -1;
+  template_ = OwnTemplate(templateId_);
+  if (template_.empty()) return -1;
   HWND owner = parent_;
   if (!owner) {
     Application* app = Application::Instance();
@@ -53,7 +53,7 @@ INT_PTR Dialog::DoModal() {
   owner_ = owner;
   result_ = -1;
   hwnd_ = CreateDialogIndirectParamA(GetModuleHandleA(nullptr),
-                                     reinterpret_cast<LPCDLGTEMPLATEA>(bytes.data()), owner,
+                                     reinterpret_cast<LPCDLGTEMPLATEA>(template_.data()), owner,
                                      Procedure, reinterpret_cast<LPARAM>(this));
   if (hwnd_) {
     if (running_) ShowWindow(hwnd_, SW_SHOWNORMAL);
@@ -157,7 +157,7 @@ void Dialog::OnCommand(WORD id) {
 // A template placed at (0, 0) without DS_CENTER, DS_CENTERMOUSE or DS_ABSALIGN is centred over
 // its owner, or in the work area without one; not while the owner is minimised.
 void Dialog::CenterUnplaced(HWND owner) {
-  pe::Result<pe::DialogTemplate> parsed = pe::ParseDialogTemplate(OwnTemplate(templateId_));
+  pe::Result<pe::DialogTemplate> parsed = pe::ParseDialogTemplate(template_);
   if (!parsed || parsed->x != 0 || parsed->y != 0) return;
   if ((parsed->style & (kDsAbsAlign | kDsCenter | kDsCenterMouse)) != 0) return;
   if (owner && IsIconic(owner)) return;

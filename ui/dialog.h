@@ -5,6 +5,9 @@
 
 #include <windows.h>
 
+#include <cstdint>
+#include <span>
+
 namespace quillet::ui {
 
 // A control of a dialog, bound to its window by the dialog's data exchange.
@@ -56,6 +59,7 @@ class Dialog {
   int templateId_;
   HWND parent_;
   HWND hwnd_ = nullptr;
+  std::span<const uint8_t> template_;  // of the modal run, in the program's resources
   bool modal_ = false;
   HWND owner_ = nullptr;  // of the modal run
   bool running_ = false;
